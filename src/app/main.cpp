@@ -1,11 +1,18 @@
+#include "AppDirectory.h"
+#include "Application.h"
+#include "SkinFrame.h"
+#include "WidgetMessages.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Wavora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wavora"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Wavora"));
-    window.show();
+    app.setStyleSheet(wavora::TSkinFrame::dialogStyleSheet());
+    wavora::InstallWidgetMessageHandler();
+
+    wavora::TWavoraWindows windows(wavora::appDirectory());
+    windows.show();
     return QApplication::exec();
 }
