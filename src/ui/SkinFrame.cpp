@@ -87,7 +87,7 @@ std::optional<QRect> parseRect(const QString& text) {
 }
 
 // The image buttons' pictures, drawn to the size of their areas.
-QIcon glyphIcon(const QString& glyph, QSize size, const QColor& color) {
+QPixmap glyphPixmap(const QString& glyph, QSize size, const QColor& color) {
     const qreal ratio = 2.0;
     QPixmap pixmap(size * ratio);
     pixmap.setDevicePixelRatio(ratio);
@@ -132,7 +132,18 @@ QIcon glyphIcon(const QString& glyph, QSize size, const QColor& color) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(c.x() - s * 0.4, c.y() - s * 0.4, s * 0.8, s * 0.8));
     }
-    return QIcon(pixmap);
+    p.end();
+    return pixmap;
+}
+
+// Disabled buttons show their picture dimmed.
+QIcon glyphIcon(const QString& glyph, QSize size, const QColor& color) {
+    QColor dimmed = color;
+    dimmed.setAlpha(70);
+    QIcon icon;
+    icon.addPixmap(glyphPixmap(glyph, size, color), QIcon::Normal);
+    icon.addPixmap(glyphPixmap(glyph, size, dimmed), QIcon::Disabled);
+    return icon;
 }
 
 } // namespace
@@ -206,11 +217,17 @@ void TSkinFrame::loadSkin() {
 
     const QColor glyphColor(controls.value(QStringLiteral("skin"), QStringLiteral("glyphcolor"),
                                            QStringLiteral("#d8dde6")));
+    // "name" or "name #colour"
     const auto glyphs = controls.sections.value(QStringLiteral("glyphs"));
     for (auto it = glyphs.begin(); it != glyphs.end(); ++it) {
         if (auto* button = window_->findChild<QAbstractButton*>(it.key())) {
+            const QStringList parts = it.value().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (parts.isEmpty()) {
+                continue;
+            }
+            const QColor color = parts.size() > 1 ? QColor(parts[1]) : glyphColor;
             const QSize size = button->size().isEmpty() ? QSize(32, 24) : button->size();
-            button->setIcon(glyphIcon(it.value(), size, glyphColor));
+            button->setIcon(glyphIcon(parts[0], size, color));
             button->setIconSize(size);
         }
     }
