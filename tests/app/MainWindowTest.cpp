@@ -205,6 +205,14 @@ TEST_F(WindowTest, AppliesEveryStoredPropertyAndWritesThemBack) {
     CDOptions expected = stored;
     expected.CurFormat = "WMA";
     EXPECT_EQ(readFile(optionsPath()), WriteOptionsText(expected));
+
+    // Without a file the effects are those the unchecked boxes show.
+    ASSERT_TRUE(QFile::remove(optionsPath()));
+    start();
+    EXPECT_FALSE(TVisualEffects::instance().blended(TVisualEffects::Kind::Menu));
+    EXPECT_FALSE(TVisualEffects::instance().animated());
+    EXPECT_FALSE(TVisualEffects::instance().skinEffects());
+    EXPECT_EQ(TVisualEffects::instance().alpha(), 200);
 }
 
 TEST_F(WindowTest, BlendedWindowsGetTheBarsOpacity) {
