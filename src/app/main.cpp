@@ -1,11 +1,73 @@
+#include "AppDirectory.h"
+#include "Application.h"
+#include "SkinFrame.h"
+#include "WidgetMessages.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QSocketNotifier>
+#include <csignal>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int terminationFds[2] = {-1, -1}; // written by the signal handler, read on the UI thread
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(terminationFds[0], &byte, 1);
+}
+
+sigset_t terminationSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+// SIGTERM and SIGINT (a session logging out, Ctrl+C) close the main window as the user
+// does, so that the settings are saved on the way out. They are held back from the start
+// of main until the window can take them.
+void holdTermination() {
+    const sigset_t set = terminationSignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void closeOnTermination(QWidget& window) {
+    const sigset_t set = terminationSignals();
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationFds) != 0) {
+        ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+        return;
+    }
+    auto* notifier = new QSocketNotifier(terminationFds[1], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(terminationFds[1], &byte, 1);
+        window.close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    holdTermination();
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Wavora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wavora"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Wavora"));
-    window.show();
+    app.setStyleSheet(wavora::TSkinFrame::dialogStyleSheet());
+    wavora::InstallWidgetMessageHandler();
+
+    wavora::TWavoraWindows windows(wavora::appDirectory());
+    closeOnTermination(windows.main());
+    windows.show();
     return QApplication::exec();
 }
