@@ -4,4 +4,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 "$root/scripts/build.sh"
-exec "$root/build/bin/wavora" "$@"
+exec "$root/build/bin/wavora"
