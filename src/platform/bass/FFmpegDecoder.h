@@ -73,8 +73,8 @@ private:
 
     std::vector<std::uint8_t> pending_; // converted bytes not yet delivered
     std::size_t pendingPos_ = 0;
-    std::uint64_t cursor_ = 0;       // frame index of the first pending byte
-    std::uint64_t skipTo_ = 0;       // after a seek: frames before this one are dropped
+    std::uint64_t cursor_ = 0; // frame index of the first pending byte
+    std::uint64_t skipTo_ = 0; // after a seek: frames before this one are dropped
     bool seeking_ = false;
     bool draining_ = false;
     bool eof_ = false;

@@ -10,8 +10,7 @@ extern "C" {
 
 namespace wbass {
 
-TSpectrum::TSpectrum(std::size_t size)
-    : size_(size), window_(size), in_(2 * size), out_(2 * size) {
+TSpectrum::TSpectrum(std::size_t size) : size_(size), window_(size), in_(2 * size), out_(2 * size) {
     float scale = 1.0f;
     av_tx_fn fn = nullptr;
     if (av_tx_init(&tx_, &fn, AV_TX_FLOAT_FFT, 0, static_cast<int>(size), &scale, 0) < 0)

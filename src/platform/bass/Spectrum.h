@@ -25,8 +25,7 @@ public:
     // frames holds Size() frames of format. Writes Size()/2 magnitudes of the channels mixed, or
     // with individual Size()/2 x chans values interleaved per channel. A full-scale sine gives
     // about 1.0 in its bin (bin k is k x freq / Size() Hz).
-    void Compute(const std::uint8_t* frames, const TPcmFormat& format, bool individual,
-                 float* out);
+    void Compute(const std::uint8_t* frames, const TPcmFormat& format, bool individual, float* out);
 
 private:
     void Transform(float* out, std::size_t stride);
