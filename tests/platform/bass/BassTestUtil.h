@@ -92,6 +92,7 @@ inline std::string ReadFile(const std::string& path) {
 
 // Runs a program with arguments (no shell); its exit status, -1 when it could not run.
 inline int RunProgram(const std::vector<std::string>& args) {
+    std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         std::vector<char*> argv;
