@@ -131,6 +131,7 @@ std::unique_ptr<TFFmpegDecoder> TFFmpegDecoder::Open(const TDecoderRequest& requ
     } else if (request.kind != TSourceKind::Music) {
         decoder->ScanLength(request.path);
     }
+    decoder->capAtLength_ = request.kind == TSourceKind::Music && decoder->length_.has_value();
     SetError(BASS_OK);
     return decoder;
 }
@@ -285,13 +286,23 @@ bool TFFmpegDecoder::DecodeMore() {
         av_packet_unref(packet_.get());
     }
     // Once the whole source has been decoded, its length is known exactly.
-    if (!seeking_)
+    if (!seeking_ && !capAtLength_)
         length_ = cursor_ + (pending_.size() - pendingPos_) / format_.Block();
     return false;
 }
 
+bool TFFmpegDecoder::AtEnd() const {
+    if (capAtLength_ && cursor_ >= *length_)
+        return true;
+    return eof_ && pendingPos_ == pending_.size();
+}
+
 std::size_t TFFmpegDecoder::Read(std::uint8_t* dst, std::size_t size) {
     const std::size_t block = format_.Block();
+    if (capAtLength_)
+        size = static_cast<std::size_t>(
+            std::min<std::uint64_t>(size / block, *length_ > cursor_ ? *length_ - cursor_ : 0) *
+            block);
     size -= size % block;
     std::size_t done = 0;
     while (done < size) {

@@ -47,7 +47,7 @@ public:
     [[nodiscard]] TPcmFormat Format() const override { return format_; }
     [[nodiscard]] std::optional<std::uint64_t> LengthFrames() const override { return length_; }
     [[nodiscard]] std::size_t Read(std::uint8_t* dst, std::size_t size) override;
-    [[nodiscard]] bool AtEnd() const override { return eof_ && pendingPos_ == pending_.size(); }
+    [[nodiscard]] bool AtEnd() const override;
     [[nodiscard]] bool Seek(std::uint64_t frame) override;
 
 private:
@@ -78,6 +78,8 @@ private:
     bool seeking_ = false;
     bool draining_ = false;
     bool eof_ = false;
+    // Modules render in whole chunks past their end: delivery stops at the announced length.
+    bool capAtLength_ = false;
 };
 
 } // namespace wbass
