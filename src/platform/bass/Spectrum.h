@@ -33,9 +33,13 @@ private:
     std::size_t size_;
     AVTXContext* tx_ = nullptr;
     void (*fn_)(AVTXContext*, void*, void*, std::ptrdiff_t) = nullptr;
+    struct AvFree {
+        void operator()(float* p) const noexcept;
+    };
     std::vector<float> window_;
-    std::vector<float> in_;  // complex input, interleaved re/im
-    std::vector<float> out_; // complex output
+    // Complex input and output, interleaved re/im; av_malloc'ed for the SIMD transforms.
+    std::unique_ptr<float[], AvFree> in_;
+    std::unique_ptr<float[], AvFree> out_;
 };
 
 // Largest magnitude per channel (left, right; mono counts for both) over frames, 0..32768.
