@@ -12,9 +12,11 @@ namespace {
 
 const std::string& ScratchFolder() {
     static const std::string folder = [] {
-        // Memory-backed when possible: every input is written and flushed, often twice.
-        std::string pattern = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm/wavora-fuzz-XXXXXX"
-                                                              : "/tmp/wavora-fuzz-XXXXXX";
+        // WAVORA_FUZZ_SCRATCH names a parent folder (the fuzz stage gives a memory-backed one
+        // that it removes); every input is written and flushed there, often twice.
+        const char* parent = std::getenv("WAVORA_FUZZ_SCRATCH");
+        std::string pattern =
+            std::string(parent != nullptr ? parent : "/tmp") + "/wavora-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }

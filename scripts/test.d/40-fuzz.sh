@@ -12,7 +12,9 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelW
 cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+scratch=$(mktemp -d -p "$([ -w /dev/shm ] && echo /dev/shm || echo /tmp)")
+trap 'rm -rf "$work" "$scratch"' EXIT
+export WAVORA_FUZZ_SCRATCH=$scratch
 seeds=$work/seeds
 mkdir -p "$seeds"
 ff() { ffmpeg -nostdin -loglevel error "$@"; }
