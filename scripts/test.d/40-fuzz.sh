@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 dir=${WAVORA_FUZZ_BUILD_DIR:-$root/build-fuzz}
-seconds=${WAVORA_FUZZ_SECONDS:-40}
+seconds=${WAVORA_FUZZ_SECONDS:-35}
 targets=(fuzz_id3v1 fuzz_id3v2 fuzz_mpeg fuzz_ogg fuzz_wma fuzz_wav)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
