@@ -20,8 +20,6 @@ inline constexpr std::array<std::string_view, 6> EncoderTemplates{
     "lame -f -V %s - \"%s\"",          // MP3, quality mode
 };
 
-enum class OutputKind : std::uint8_t { Ogg = 0, Mp3 = 1, Wav = 2, Wma = 3 };
-
 // The items of the bitrate list, in kbit/s.
 inline constexpr std::array<int, 14> BitrateItems{32,  40,  48,  56,  64,  80,  96,
                                                   112, 128, 160, 192, 224, 256, 320};

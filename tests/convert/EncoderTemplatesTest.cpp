@@ -72,32 +72,34 @@ EncoderSettings Constant(int kbps) {
     return s;
 }
 
+enum class Pipe { Ogg, Mp3 };
+
 struct CommandCase {
-    OutputKind kind;
+    Pipe kind;
     EncoderSettings settings;
     const char* expected;
 };
 
 TEST(EncoderCommandLine, MatchesTemplatesAndNumberTexts) {
     const std::vector<CommandCase> cases = {
-        {OutputKind::Ogg, Constant(48), "oggenc -o \"a.ogg\" --bitrate 64 -"},
-        {OutputKind::Ogg, Constant(32), "oggenc -o \"a.ogg\" --bitrate 64 -"},
-        {OutputKind::Ogg, Constant(64), "oggenc -o \"a.ogg\" --bitrate 64 -"},
-        {OutputKind::Ogg, Constant(320), "oggenc -o \"a.ogg\" --bitrate 320 -"},
-        {OutputKind::Ogg, Quality(55), "oggenc -o \"a.ogg\" --quality 5.5 -"},
-        {OutputKind::Ogg, Quality(0), "oggenc -o \"a.ogg\" --quality 0 -"},
-        {OutputKind::Ogg, Quality(50), "oggenc -o \"a.ogg\" --quality 5 -"},
-        {OutputKind::Ogg, Quality(100), "oggenc -o \"a.ogg\" --quality 10 -"},
-        {OutputKind::Mp3, Constant(32), "lame -f -b 32 - \"a.ogg\""},
-        {OutputKind::Mp3, Quality(0), "lame -f -V 9 - \"a.ogg\""},
-        {OutputKind::Mp3, Quality(100), "lame -f -V 0 - \"a.ogg\""},
-        {OutputKind::Mp3, Quality(92), "lame -f -V 0.72 - \"a.ogg\""},
+        {Pipe::Ogg, Constant(48), "oggenc -o \"a.ogg\" --bitrate 64 -"},
+        {Pipe::Ogg, Constant(32), "oggenc -o \"a.ogg\" --bitrate 64 -"},
+        {Pipe::Ogg, Constant(64), "oggenc -o \"a.ogg\" --bitrate 64 -"},
+        {Pipe::Ogg, Constant(320), "oggenc -o \"a.ogg\" --bitrate 320 -"},
+        {Pipe::Ogg, Quality(55), "oggenc -o \"a.ogg\" --quality 5.5 -"},
+        {Pipe::Ogg, Quality(0), "oggenc -o \"a.ogg\" --quality 0 -"},
+        {Pipe::Ogg, Quality(50), "oggenc -o \"a.ogg\" --quality 5 -"},
+        {Pipe::Ogg, Quality(100), "oggenc -o \"a.ogg\" --quality 10 -"},
+        {Pipe::Mp3, Constant(32), "lame -f -b 32 - \"a.ogg\""},
+        {Pipe::Mp3, Quality(0), "lame -f -V 9 - \"a.ogg\""},
+        {Pipe::Mp3, Quality(100), "lame -f -V 0 - \"a.ogg\""},
+        {Pipe::Mp3, Quality(92), "lame -f -V 0.72 - \"a.ogg\""},
         // No item selected in the bitrate list: the default item.
-        {OutputKind::Mp3, EncoderSettings{true, std::nullopt, 50, true},
+        {Pipe::Mp3, EncoderSettings{true, std::nullopt, 50, true},
          "lame -f -b 128 - \"a.ogg\""},
     };
     for (const auto& c : cases) {
-        const std::string line = c.kind == OutputKind::Ogg ? OggCommandLine("a.ogg", c.settings)
+        const std::string line = c.kind == Pipe::Ogg ? OggCommandLine("a.ogg", c.settings)
                                                            : Mp3CommandLine("a.ogg", c.settings);
         EXPECT_EQ(line, c.expected);
     }
