@@ -5,6 +5,7 @@
 #include "MPEGaudio.h"
 #include "NameSafety.h"
 #include "OggVorbis.h"
+#include "TagText.h"
 #include "WMAfile.h"
 
 namespace wavora {
