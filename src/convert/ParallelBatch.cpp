@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+#include "Naming.h"
+
 namespace wavora {
 
 TParallelBatch::TParallelBatch(std::vector<JobRow> rows, TranscodeSettings settings,

@@ -141,9 +141,9 @@ std::vector<Matrix> AllConversions() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transcoder, EveryFormat, ::testing::ValuesIn(AllConversions()),
-                         [](const auto& info) {
-                             std::string name = std::string(info.param.source) + "_to_" +
-                                                info.param.format;
+                         [](const auto& test) {
+                             std::string name = std::string(test.param.source) + "_to_" +
+                                                test.param.format;
                              for (auto& c : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(c))) {
                                      c = '_';
