@@ -10,6 +10,7 @@ namespace {
 // A live list of rows whose conversion only records the order and can act on the list, as
 // the window's handlers can while a row converts.
 struct List {
+    explicit List(std::vector<bool> rows = {}) : checked(std::move(rows)) {}
     std::vector<bool> checked;
     std::vector<std::size_t> converted;
     bool grabbing = false;
@@ -28,7 +29,7 @@ struct List {
 };
 
 TEST(BatchRun, ConvertsCheckedRowsInOrder) {
-    List list{{true, false, true}};
+    List list({true, false, true});
     EXPECT_EQ(RunBatch(list.Host()).end, BatchEnd::Completed);
     EXPECT_EQ(list.converted, (std::vector<std::size_t>{0, 2}));
     EXPECT_FALSE(list.grabbing);
@@ -39,7 +40,7 @@ TEST(BatchRun, ConvertsCheckedRowsInOrder) {
 }
 
 TEST(BatchRun, StopEndsTheRunAfterTheCurrentRowAndDoesNotCarryOver) {
-    List list{{true, true, true}};
+    List list({true, true, true});
     list.during = [&](std::size_t) {
         list.stopGrab = true;
         return std::nullopt;
@@ -56,7 +57,7 @@ TEST(BatchRun, StopEndsTheRunAfterTheCurrentRowAndDoesNotCarryOver) {
 }
 
 TEST(BatchRun, ChangesDuringTheRun) {
-    List list{{true, true, true}};
+    List list({true, true, true});
     list.during = [&](std::size_t i) {
         if (i == 0) {
             list.checked[2] = false;     // unchecked before the run reaches it
@@ -69,7 +70,7 @@ TEST(BatchRun, ChangesDuringTheRun) {
 }
 
 TEST(BatchRun, AnErrorEndsTheRun) {
-    List list{{true, true, true}};
+    List list({true, true, true});
     list.during = [](std::size_t i) -> std::optional<std::string> {
         if (i == 1) {
             return "Cannot create file \"x\". Not a directory";
@@ -84,7 +85,7 @@ TEST(BatchRun, AnErrorEndsTheRun) {
 }
 
 TEST(BatchRun, ASecondStartWhileRunningIsRefused) {
-    List list{{true, true}};
+    List list({true, true});
     BatchEnd nested = BatchEnd::Completed;
     list.during = [&](std::size_t i) {
         if (i == 0) {
