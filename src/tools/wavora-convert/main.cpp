@@ -73,7 +73,9 @@ int Run(const ToolOptions& tool) {
         options.CurOutput = program + "output";
     }
 
-    if (!LoadBass(program + std::string(kBassLibraryName)) || !BassVersionOk()) {
+    // Decoding needs the library initialised, but no output device.
+    if (!LoadBass(program + std::string(kBassLibraryName)) || !BassVersionOk() ||
+        !bass::BASS_Init(BASS_DEVICE_NOSOUND, 44100, 0, nullptr, nullptr)) {
         std::fprintf(stderr, "wavora-convert: cannot load %s%s\n", program.c_str(),
                      std::string(kBassLibraryName).c_str());
         return 1;
