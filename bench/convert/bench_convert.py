@@ -13,7 +13,6 @@ Makes about ten minutes of audio as MP3, Ogg Vorbis and FLAC sources, then times
 Each ratio is wavora's time divided by the reference's time (below 1: wavora is faster).
 """
 import os
-import resource
 import shutil
 import subprocess
 import sys
@@ -119,10 +118,10 @@ def soundconverter(sources, out, fmt):
 
 
 def peak_rss_mb(cmd):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
-    run(cmd)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
-    return max(before, after) / 1024.0
+    """Peak resident set of this one process (GNU time's %M, in KiB)."""
+    with tempfile.NamedTemporaryFile("r") as report:
+        run(["/usr/bin/time", "-f", "%M", "-o", report.name, *cmd])
+        return int(report.read().strip().splitlines()[-1]) / 1024.0
 
 
 def main():

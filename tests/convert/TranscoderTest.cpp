@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "BassLoader.h"
+#include "BassSession.h"
 #include "BassWmaLoader.h"
 #include "SourceTags.h"
 #include "TestSupport.h"
@@ -24,14 +24,14 @@ const TrackTags SourceTagValues{"Sky Ünï \"quoted\"", "Ann", "Blue", "2021", "
 class Library : public ::testing::Environment {
 public:
     void SetUp() override {
-        ASSERT_TRUE(LoadBass(std::string(WAVORA_PROGRAM_DIR) + "libbass.so"));
-        ASSERT_TRUE(bass::BASS_Init(0, 44100, 0, nullptr, nullptr));
-        ASSERT_TRUE(LoadBassWma(std::string(WAVORA_PROGRAM_DIR) + "libbasswma.so"));
+        session_ = std::make_unique<TBassSession>(WAVORA_PROGRAM_DIR, 0);
+        ASSERT_TRUE(session_->Ready());
+        ASSERT_TRUE(IsBassWmaLoaded());
     }
-    void TearDown() override {
-        UnloadBassWma();
-        UnloadBass();
-    }
+    void TearDown() override { session_.reset(); }
+
+private:
+    std::unique_ptr<TBassSession> session_;
 };
 const auto* const library = ::testing::AddGlobalTestEnvironment(new Library);
 

@@ -10,7 +10,7 @@
 
 #include "AppDirectory.h"
 #include "BassLoader.h"
-#include "BassWmaLoader.h"
+#include "BassSession.h"
 #include "CDOptions.h"
 #include "ConsoleProgress.h"
 #include "OutputFormat.h"
@@ -74,13 +74,13 @@ int Run(const ToolOptions& tool) {
     }
 
     // Decoding needs the library initialised, but no output device.
-    if (!LoadBass(program + std::string(kBassLibraryName)) || !BassVersionOk() ||
-        !bass::BASS_Init(BASS_DEVICE_NOSOUND, 44100, 0, nullptr, nullptr)) {
-        std::fprintf(stderr, "wavora-convert: cannot load %s%s\n", program.c_str(),
-                     std::string(kBassLibraryName).c_str());
+    const TBassSession library(program, BASS_DEVICE_NOSOUND);
+    if (!library.Ready()) {
+        const std::string why = library.ErrorText();
+        std::fprintf(stderr, "wavora-convert: cannot use %s%s%s%s\n", program.c_str(),
+                     std::string(kBassLibraryName).c_str(), why.empty() ? "" : ": ", why.c_str());
         return 1;
     }
-    (void)LoadBassWma(program + std::string(kBassWmaLibraryName));
 
     std::string format = "ogg";
     if (tool.format) {
@@ -170,8 +170,6 @@ int Run(const ToolOptions& tool) {
             console.Line("skipped: " + SourcePath(rows[i]) + ": not converted, " + why, true);
         }
     }
-    UnloadBassWma();
-    UnloadBass();
     return allConverted ? 0 : 1;
 }
 
