@@ -29,7 +29,9 @@ std::unique_ptr<TBassChannel> TBassChannel::Open(const std::string& path, bool t
     return std::unique_ptr<TBassChannel>(new TBassChannel(handle));
 }
 
-TBassChannel::~TBassChannel() { bass::BASS_ChannelStop(handle_); }
+TBassChannel::~TBassChannel() {
+    bass::BASS_ChannelStop(handle_);
+}
 
 PcmFormat TBassChannel::Format() const {
     BASS_CHANNELINFO info{};
@@ -52,7 +54,9 @@ std::uint32_t TBassChannel::Length() const {
     return length == static_cast<QWORD>(-1) ? 0 : static_cast<std::uint32_t>(length);
 }
 
-bool TBassChannel::IsActive() const { return bass::BASS_ChannelIsActive(handle_) != 0; }
+bool TBassChannel::IsActive() const {
+    return bass::BASS_ChannelIsActive(handle_) != 0;
+}
 
 std::uint32_t TBassChannel::Read(void* buffer, std::uint32_t bytes) {
     return bass::BASS_ChannelGetData(handle_, buffer, bytes);
@@ -91,7 +95,9 @@ void TWmaEncoder::SetTag(const char* name, const std::string& value) {
     bass::BASS_WMA_EncodeSetTag(handle_, name, value.c_str());
 }
 
-void TWmaEncoder::EndTags() { bass::BASS_WMA_EncodeSetTag(handle_, nullptr, nullptr); }
+void TWmaEncoder::EndTags() {
+    bass::BASS_WMA_EncodeSetTag(handle_, nullptr, nullptr);
+}
 
 bool TWmaEncoder::Write(std::span<const std::uint8_t> pcm) {
     return bass::BASS_WMA_EncodeWrite(handle_, pcm.data(), static_cast<DWORD>(pcm.size())) != 0;

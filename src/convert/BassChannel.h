@@ -1,11 +1,11 @@
 #pragma once
 
+#include "PcmSource.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
-
-#include "PcmSource.h"
 
 namespace wavora {
 

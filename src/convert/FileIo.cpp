@@ -17,7 +17,7 @@ int UniqueFd::Reset(int fd) {
     return error;
 }
 
-int WriteAll(int fd, const void* data, std::size_t size) {
+int WriteBytes(int fd, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::write(fd, bytes, size);
@@ -33,7 +33,7 @@ int WriteAll(int fd, const void* data, std::size_t size) {
     return 0;
 }
 
-int PWriteAll(int fd, const void* data, std::size_t size, std::int64_t offset) {
+int WriteBytesAt(int fd, const void* data, std::size_t size, std::int64_t offset) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::pwrite(fd, bytes, size, static_cast<off_t>(offset));

@@ -33,8 +33,8 @@ private:
 };
 
 // Both return 0 or the errno of the failure; partial writes and EINTR are retried.
-[[nodiscard]] int WriteAll(int fd, const void* data, std::size_t size);
-[[nodiscard]] int PWriteAll(int fd, const void* data, std::size_t size, std::int64_t offset);
+[[nodiscard]] int WriteBytes(int fd, const void* data, std::size_t size);
+[[nodiscard]] int WriteBytesAt(int fd, const void* data, std::size_t size, std::int64_t offset);
 
 // The system's text for an errno value.
 [[nodiscard]] std::string SystemErrorText(int error);

@@ -1,16 +1,15 @@
 #include "ParallelBatch.h"
 
+#include "Naming.h"
+
 #include <algorithm>
 #include <map>
 #include <mutex>
 #include <thread>
 
-#include "Naming.h"
-
 namespace wavora {
 
-TParallelBatch::TParallelBatch(std::vector<JobRow> rows, TranscodeSettings settings,
-                               unsigned jobs)
+TParallelBatch::TParallelBatch(std::vector<JobRow> rows, TranscodeSettings settings, unsigned jobs)
     : rows_(std::move(rows)), settings_(std::move(settings)), jobs_(std::max(jobs, 1u)),
       progress_(rows_.size()) {
     settings_.changeCurrentFolder = false;
@@ -46,11 +45,10 @@ void TParallelBatch::Run(const std::atomic<bool>& stop, const Finished& finished
                     return;
                 }
                 JobProgress& progress = progress_[index];
-                ConvertControl control{
-                    [&progress](std::uint32_t m) { progress.maximum = m; },
-                    [&progress](std::uint32_t v) { progress.value = v; },
-                    {},
-                    [&stop] { return stop.load(); }};
+                ConvertControl control{[&progress](std::uint32_t m) { progress.maximum = m; },
+                                       [&progress](std::uint32_t v) { progress.value = v; },
+                                       {},
+                                       [&stop] { return stop.load(); }};
                 TTranscoder transcoder(settings_, std::move(control));
                 progress.running = true;
                 const RowResult result = transcoder.ConvertRow(rows_[index]);

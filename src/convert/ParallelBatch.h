@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Transcoder.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
-
-#include "Transcoder.h"
 
 namespace wavora {
 

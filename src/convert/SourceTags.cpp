@@ -1,12 +1,12 @@
 #include "SourceTags.h"
 
-#include <algorithm>
-
 #include "MPEGaudio.h"
 #include "NameSafety.h"
 #include "OggVorbis.h"
 #include "TagText.h"
 #include "WMAfile.h"
+
+#include <algorithm>
 
 namespace wavora {
 namespace {
@@ -63,8 +63,8 @@ TrackTags ReadNamingTags(const std::string& path) {
 std::string ConvertOutputName(const std::string& sourcePath, std::string_view sourceFileName,
                               std::string_view formatText, const NamingSettings& settings,
                               TrackTags& tags) {
-    const std::string name = OutputName(sourcePath, sourceFileName, formatText, settings,
-                                        ReadNamingTags, tags);
+    const std::string name =
+        OutputName(sourcePath, sourceFileName, formatText, settings, ReadNamingTags, tags);
     return settings.customFileNaming ? SafeOutputName(name) : name;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <string>
-
 #include "Naming.h"
 #include "TrackTags.h"
+
+#include <string>
 
 namespace wavora {
 

@@ -1,11 +1,11 @@
 #include "TagTransfer.h"
 
+#include "MPEGaudio.h"
+#include "OggVorbis.h"
+
 #include <filesystem>
 #include <string_view>
 #include <system_error>
-
-#include "MPEGaudio.h"
-#include "OggVorbis.h"
 
 namespace wavora {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "TrackTags.h"
+
+#include <string>
 
 namespace wavora {
 

@@ -1,13 +1,5 @@
 #include "Transcoder.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <filesystem>
-#include <optional>
-#include <system_error>
-#include <unistd.h>
-
 #include "BassChannel.h"
 #include "FileIo.h"
 #include "Naming.h"
@@ -16,6 +8,14 @@
 #include "SourceTags.h"
 #include "TagTransfer.h"
 #include "WavWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <unistd.h>
 
 namespace wavora {
 namespace {

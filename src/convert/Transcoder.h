@@ -1,13 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "EncoderTemplates.h"
 #include "JobRow.h"
 #include "PcmSource.h"
 #include "TrackTags.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace wavora {
 

@@ -60,7 +60,7 @@ WavWriteResult WriteWav(const std::string& path, PcmSource& source, const Conver
         return result;
     }
     const auto header = WavHeader(format, 0, 0);
-    int error = WriteAll(file.Get(), header.data(), header.size());
+    int error = WriteBytes(file.Get(), header.data(), header.size());
 
     std::uint32_t length = source.Length();
     if (length == 0) {
@@ -76,7 +76,7 @@ WavWriteResult WriteWav(const std::string& path, PcmSource& source, const Conver
             break;
         }
         const auto keep = static_cast<std::size_t>(std::min<std::uint64_t>(got, limit - processed));
-        error = WriteAll(file.Get(), buffer.data(), keep);
+        error = WriteBytes(file.Get(), buffer.data(), keep);
         processed += keep;
         control.Pump();
         if (control.StopRequested()) {
@@ -92,11 +92,11 @@ WavWriteResult WriteWav(const std::string& path, PcmSource& source, const Conver
     std::array<std::uint8_t, 4> size{};
     if (error == 0) {
         Put32(size.data(), static_cast<std::uint32_t>(processed + WavHeaderSize - 8));
-        error = PWriteAll(file.Get(), size.data(), size.size(), 4);
+        error = WriteBytesAt(file.Get(), size.data(), size.size(), 4);
     }
     if (error == 0) {
         Put32(size.data(), static_cast<std::uint32_t>(processed));
-        error = PWriteAll(file.Get(), size.data(), size.size(), 40);
+        error = WriteBytesAt(file.Get(), size.data(), size.size(), 40);
     }
     const int closeError = file.Reset();
     if (error == 0) {

@@ -1,8 +1,7 @@
-#include <vector>
+#include "BatchRun.h"
 
 #include <gtest/gtest.h>
-
-#include "BatchRun.h"
+#include <vector>
 
 namespace wavora {
 namespace {
@@ -60,7 +59,7 @@ TEST(BatchRun, ChangesDuringTheRun) {
     List list({true, true, true});
     list.during = [&](std::size_t i) {
         if (i == 0) {
-            list.checked[2] = false;     // unchecked before the run reaches it
+            list.checked[2] = false;      // unchecked before the run reaches it
             list.checked.push_back(true); // added during the run
         }
         return std::nullopt;

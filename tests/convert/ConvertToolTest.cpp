@@ -1,14 +1,13 @@
-#include <algorithm>
-#include <filesystem>
-#include <map>
-#include <fstream>
-#include <iterator>
-
-#include <gtest/gtest.h>
-
 #include "CDOptions.h"
 #include "SourceTags.h"
 #include "TestSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
 
 namespace wavora {
 namespace {
@@ -76,8 +75,8 @@ TEST_F(ConvertTool, ParallelRunGivesTheSameFilesAsOneAtATime) {
         std::map<int, fs::path> outs;
         for (const int jobs : {1, 3}) {
             const fs::path out = work_.Path() / (std::string(format) + std::to_string(jobs));
-            std::vector<std::string> args = {"--format", format, "--output", out.string(),
-                                             "--jobs", std::to_string(jobs)};
+            std::vector<std::string> args = {"--format",   format,   "--output",
+                                             out.string(), "--jobs", std::to_string(jobs)};
             args.insert(args.end(), sources.begin(), sources.end());
             const auto result = Convert(args);
             EXPECT_EQ(result.status, 0) << result.errors;
@@ -146,9 +145,8 @@ TEST_F(ConvertTool, EachSkippedFileGetsOneLineAndStatusOne) {
     std::ofstream(junk) << "not audio";
     const std::string good = Source("good.wav", 0.5);
     const fs::path out = work_.Path() / "o";
-    const auto result =
-        Convert({"--format", "wav", "--output", out.string(), "--jobs", "2", junk,
-                 (work_ / "missing.flac"), good});
+    const auto result = Convert({"--format", "wav", "--output", out.string(), "--jobs", "2", junk,
+                                 (work_ / "missing.flac"), good});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.errors.find("skipped: " + (work_ / "missing.flac") + ": no such file"),
               std::string::npos)
@@ -171,15 +169,14 @@ TEST_F(ConvertTool, MissingEncoderIsNamed) {
 
 TEST_F(ConvertTool, OutputThatCannotBeCreatedEndsTheBatch) {
     std::ofstream(work_ / "file") << "x";
-    const auto result = Convert({"--format", "ogg", "--output", (work_ / "file/sub"), "--jobs",
-                                 "1", Source("a.wav"), Source("b.wav")});
+    const auto result = Convert({"--format", "ogg", "--output", (work_ / "file/sub"), "--jobs", "1",
+                                 Source("a.wav"), Source("b.wav")});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.errors.find("Cannot create file \"" + (work_ / "file/sub/a.ogg") +
                                  "\". Not a directory"),
               std::string::npos)
         << result.errors;
-    EXPECT_NE(result.errors.find("b.wav: not converted, the batch ended after"),
-              std::string::npos)
+    EXPECT_NE(result.errors.find("b.wav: not converted, the batch ended after"), std::string::npos)
         << result.errors;
 }
 
@@ -196,9 +193,11 @@ TEST_F(ConvertTool, SharedOutputNamesAreWrittenInListOrder) {
 }
 
 TEST_F(ConvertTool, BadCommandLines) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"--format", "aac", "x.wav"}, {"--jobs", "0", "x.wav"},
-          {"--output"}, {"--bogus", "x.wav"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"--format", "aac", "x.wav"},
+                                                 {"--jobs", "0", "x.wav"},
+                                                 {"--output"},
+                                                 {"--bogus", "x.wav"}}) {
         const auto result = Convert(args);
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.errors.find("usage: wavora-convert"), std::string::npos);

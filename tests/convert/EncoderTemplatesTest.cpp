@@ -95,12 +95,11 @@ TEST(EncoderCommandLine, MatchesTemplatesAndNumberTexts) {
         {Pipe::Mp3, Quality(100), "lame -f -V 0 - \"a.ogg\""},
         {Pipe::Mp3, Quality(92), "lame -f -V 0.72 - \"a.ogg\""},
         // No item selected in the bitrate list: the default item.
-        {Pipe::Mp3, EncoderSettings{true, std::nullopt, 50, true},
-         "lame -f -b 128 - \"a.ogg\""},
+        {Pipe::Mp3, EncoderSettings{true, std::nullopt, 50, true}, "lame -f -b 128 - \"a.ogg\""},
     };
     for (const auto& c : cases) {
         const std::string line = c.kind == Pipe::Ogg ? OggCommandLine("a.ogg", c.settings)
-                                                           : Mp3CommandLine("a.ogg", c.settings);
+                                                     : Mp3CommandLine("a.ogg", c.settings);
         EXPECT_EQ(line, c.expected);
     }
 }

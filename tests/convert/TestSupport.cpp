@@ -68,8 +68,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
                     fds[i].fd = -1;
                     --open;
                 } else {
-                    (i == 0 ? result.output : result.errors).append(buffer.data(),
-                                                                    static_cast<size_t>(n));
+                    (i == 0 ? result.output : result.errors)
+                        .append(buffer.data(), static_cast<size_t>(n));
                 }
             }
         }
@@ -98,7 +98,13 @@ TempDir::~TempDir() {
 void MakeTone(const std::string& path, double seconds, int rate, int channels,
               const std::vector<std::string>& codecArgs,
               const std::vector<std::pair<std::string, std::string>>& metadata) {
-    std::vector<std::string> argv = {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+    std::vector<std::string> argv = {"ffmpeg",
+                                     "-v",
+                                     "error",
+                                     "-y",
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
                                      "sine=frequency=440:sample_rate=" + std::to_string(rate) +
                                          ":duration=" + std::to_string(seconds)};
     argv.insert(argv.end(), {"-ac", std::to_string(channels)});
@@ -127,9 +133,8 @@ double ProbeDuration(const std::string& path) {
 }
 
 std::string ProbeTag(const std::string& path, const std::string& name) {
-    const auto result =
-        RunProcess({"ffprobe", "-v", "error", "-show_entries", "format_tags:stream_tags", "-of",
-                    "default=nw=1", path});
+    const auto result = RunProcess({"ffprobe", "-v", "error", "-show_entries",
+                                    "format_tags:stream_tags", "-of", "default=nw=1", path});
     std::istringstream in(result.output);
     std::string line;
     auto lower = [](std::string s) {

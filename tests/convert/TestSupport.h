@@ -7,7 +7,7 @@
 namespace wavora::test {
 
 struct ProcessResult {
-    int status = -1; // exit status, or -1 when it did not exit normally
+    int status = -1;    // exit status, or -1 when it did not exit normally
     std::string output; // standard output
     std::string errors; // standard error
 };

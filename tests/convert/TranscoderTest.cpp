@@ -1,18 +1,27 @@
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-
-#include <gtest/gtest.h>
+#include "Transcoder.h"
 
 #include "BassSession.h"
 #include "BassWmaLoader.h"
 #include "SourceTags.h"
 #include "TestSupport.h"
-#include "Transcoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+#include <ostream>
 
 namespace wavora {
+
+// Readable failure messages.
+void PrintTo(const TrackTags& t, std::ostream* out) {
+    *out << '{' << t.title << '|' << t.artist << '|' << t.album << '|' << t.year << '|' << t.genre
+         << '}';
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -47,22 +56,27 @@ public:
 private:
     Sources() : dir_("convert-sources") {
         const std::vector<std::pair<std::string, std::string>> meta = {
-            {"title", SourceTagValues.title}, {"artist", SourceTagValues.artist},
-            {"album", SourceTagValues.album}, {"date", SourceTagValues.year},
+            {"title", SourceTagValues.title},
+            {"artist", SourceTagValues.artist},
+            {"album", SourceTagValues.album},
+            {"date", SourceTagValues.year},
             {"genre", SourceTagValues.genre}};
         test::MakeTone(Path("tone.wav"), 3, 44100, 2, {"-c:a", "pcm_s16le"});
         test::MakeTone(Path("tone8.wav"), 2.5, 22050, 1, {"-c:a", "pcm_u8"});
         test::MakeTone(Path("tagged.mp3"), 3, 44100, 2,
                        {"-c:a", "libmp3lame", "-b:a", "128k", "-id3v2_version", "3"}, meta);
         test::MakeTone(Path("tagged.ogg"), 3, 44100, 2, {"-c:a", "libvorbis"}, meta);
-        test::MakeTone(Path("tagged.wma"), 3, 44100, 2, {"-c:a", "wmav2", "-b:a", "128k"}, meta);
+        // FFmpeg's ASF writer keeps "date" under its own name; the year attribute is WM/Year.
+        auto wmaMeta = meta;
+        wmaMeta.emplace_back("WM/Year", SourceTagValues.year);
+        test::MakeTone(Path("tagged.wma"), 3, 44100, 2, {"-c:a", "wmav2", "-b:a", "128k"}, wmaMeta);
         test::MakeTone(Path("tone.flac"), 3, 48000, 1, {"-c:a", "flac"});
         // VBR without a Xing header: loud frames first, then near silence, so that a length
         // estimated from the first frames falls far short of the real one.
         const auto noise = Path("noise.wav");
-        const auto made = test::RunProcess(
-            {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-             "anoisesrc=d=1:a=0.9,apad=whole_dur=6", "-ar", "44100", "-ac", "2", noise});
+        const auto made = test::RunProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                            "anoisesrc=d=1:a=0.9,apad=whole_dur=6", "-ar", "44100",
+                                            "-ac", "2", noise});
         const auto encoded =
             test::RunProcess({"lame", "--quiet", "-V", "0", "-t", noise, Path("noxing.mp3")});
         if (made.status != 0 || encoded.status != 0) {
@@ -75,8 +89,12 @@ private:
 JobRow Row(const std::string& source, const std::string& format, const std::string& outFolder,
            const std::string& outFile) {
     const fs::path path(source);
-    return {path.parent_path().string() + "/", path.filename().string(), format, outFolder,
-            outFile, true};
+    return {path.parent_path().string() + "/",
+            path.filename().string(),
+            format,
+            outFolder,
+            outFile,
+            true};
 }
 
 TranscodeSettings Settings(bool changeFolder = false) {
@@ -130,9 +148,8 @@ TEST_P(EveryFormat, ConvertsWithDurationAndTags) {
 
 std::vector<Matrix> AllConversions() {
     std::vector<Matrix> all;
-    for (const char* source :
-         {"tone.wav", "tone8.wav", "tagged.mp3", "tagged.ogg", "tagged.wma", "tone.flac",
-          "noxing.mp3"}) {
+    for (const char* source : {"tone.wav", "tone8.wav", "tagged.mp3", "tagged.ogg", "tagged.wma",
+                               "tone.flac", "noxing.mp3"}) {
         for (const char* format : {"ogg", "mp3", "wav", "wma"}) {
             all.push_back({source, format});
         }
@@ -142,8 +159,8 @@ std::vector<Matrix> AllConversions() {
 
 INSTANTIATE_TEST_SUITE_P(Transcoder, EveryFormat, ::testing::ValuesIn(AllConversions()),
                          [](const auto& test) {
-                             std::string name = std::string(test.param.source) + "_to_" +
-                                                test.param.format;
+                             std::string name =
+                                 std::string(test.param.source) + "_to_" + test.param.format;
                              for (auto& c : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(c))) {
                                      c = '_';
@@ -156,7 +173,8 @@ TEST(Transcoder, SourceTagsTakeTheRightTag) {
     EXPECT_EQ(ReadSourceTags(Sources::Get().Path("tagged.mp3")), SourceTagValues);
     EXPECT_EQ(ReadSourceTags(Sources::Get().Path("tagged.ogg")), SourceTagValues);
     EXPECT_EQ(ReadSourceTags(Sources::Get().Path("tagged.wma")), SourceTagValues);
-    EXPECT_EQ(ReadSourceTags(Sources::Get().Path("tone.flac")), (TrackTags{"tone", "", "", "", ""}));
+    EXPECT_EQ(ReadSourceTags(Sources::Get().Path("tone.flac")),
+              (TrackTags{"tone", "", "", "", ""}));
     EXPECT_EQ(ReadSourceTags("/nonexistent/x.mp3"), TrackTags{});
 }
 
@@ -187,8 +205,8 @@ TEST(Transcoder, WavHeaderOfBothExamples) {
         std::uint32_t rate, byteRate;
         std::uint16_t align, bits;
     };
-    for (const Case c : {Case{"tone.wav", 2, 44100, 176400, 4, 16},
-                         Case{"tone8.wav", 1, 22050, 22050, 1, 8}}) {
+    for (const Case c :
+         {Case{"tone.wav", 2, 44100, 176400, 4, 16}, Case{"tone8.wav", 1, 22050, 22050, 1, 8}}) {
         TempDir out("convert-hdr");
         TTranscoder transcoder(Settings(), {});
         const auto result = transcoder.ConvertRow(
@@ -205,7 +223,10 @@ TEST(Transcoder, WavHeaderOfBothExamples) {
         EXPECT_EQ(Le32(b, 40), b.size() - 44);
         // The PCM is the source's own, byte for byte.
         const auto source = ReadAll(Sources::Get().Path(c.source));
-        EXPECT_TRUE(std::equal(b.begin() + 44, b.end(), source.end() - (b.size() - 44)));
+        const std::string tag = "data";
+        const auto data = std::search(source.begin(), source.end(), tag.begin(), tag.end());
+        ASSERT_LE(data + 8 + static_cast<std::ptrdiff_t>(b.size() - 44), source.end());
+        EXPECT_TRUE(std::equal(b.begin() + 44, b.end(), data + 8));
     }
 }
 
@@ -241,13 +262,15 @@ TEST(Transcoder, GaugeMovesAndEndsAtZero) {
     std::uint32_t maximum = 0;
     std::vector<std::uint32_t> values;
     ConvertControl control{[&](std::uint32_t m) { maximum = m; },
-                           [&](std::uint32_t v) { values.push_back(v); }, {}, {}};
+                           [&](std::uint32_t v) { values.push_back(v); },
+                           {},
+                           {}};
     TTranscoder transcoder(Settings(), control);
-    ASSERT_EQ(transcoder
-                  .ConvertRow(Row(Sources::Get().Path("tone.wav"), "ogg", out.Path().string(),
-                                  "g.ogg"))
-                  .outcome,
-              RowOutcome::Converted);
+    ASSERT_EQ(
+        transcoder
+            .ConvertRow(Row(Sources::Get().Path("tone.wav"), "ogg", out.Path().string(), "g.ogg"))
+            .outcome,
+        RowOutcome::Converted);
     EXPECT_EQ(maximum, 3u * 44100 * 4);
     ASSERT_GT(values.size(), 5u);
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end() - 1));
@@ -287,9 +310,8 @@ TEST(Transcoder, MissingEncoderSkipsTheRowAndKeepsAnOldOutput) {
     const std::string savedPath = std::getenv("PATH");
     ::setenv("PATH", emptyPath.Path().c_str(), 1);
     TTranscoder transcoder(Settings(), {});
-    const auto result =
-        transcoder.ConvertRow(Row(Sources::Get().Path("tone.wav"), "mp3", out.Path().string(),
-                                  "x.mp3"));
+    const auto result = transcoder.ConvertRow(
+        Row(Sources::Get().Path("tone.wav"), "mp3", out.Path().string(), "x.mp3"));
     ::setenv("PATH", savedPath.c_str(), 1);
     EXPECT_EQ(result.outcome, RowOutcome::EncoderNotStarted);
     EXPECT_EQ(ReadAll(old), std::vector<std::uint8_t>({'o', 'l', 'd'}));
@@ -325,16 +347,16 @@ TEST(Transcoder, OutputThatCannotBeCreatedIsAnError) {
         const auto result =
             transcoder.ConvertRow(Row(Sources::Get().Path("tone.wav"), c.format, c.folder, c.name));
         EXPECT_EQ(result.outcome, RowOutcome::CannotCreate);
-        EXPECT_EQ(result.message, "Cannot create file \"" + c.folder + "/" + c.name + "\". " +
-                                      c.errorText);
+        EXPECT_EQ(result.message,
+                  "Cannot create file \"" + c.folder + "/" + c.name + "\". " + c.errorText);
     }
     EXPECT_TRUE(fs::is_directory(out / "dir.ogg"));
 }
 
 TEST(Transcoder, AwkwardNamesReachTheDiskExactly) {
-    const std::vector<std::string> names = {
-        "with space", "say \"hi\" 'there'", "$HOME and `x`", "-V 0 --help", "Ünï ♫ 日本",
-        "back\\slash\\", "100% %s"};
+    const std::vector<std::string> names = {"with space",  "say \"hi\" 'there'", "$HOME and `x`",
+                                            "-V 0 --help", "Ünï ♫ 日本",         "back\\slash\\",
+                                            "100% %s"};
     for (const bool changeFolder : {true, false}) {
         for (const char* format : {"ogg", "mp3", "wav", "wma"}) {
             TempDir out("convert-names");
@@ -358,8 +380,8 @@ TEST(Transcoder, RelativeOutputFolderIsUnderTheProgramFolder) {
     auto settings = Settings(true);
     settings.programFolder = program.Path().string() + "/";
     TTranscoder transcoder(settings, {});
-    const auto result = transcoder.ConvertRow(
-        Row(Sources::Get().Path("tone8.wav"), "wav", "out/deeper", "r.wav"));
+    const auto result =
+        transcoder.ConvertRow(Row(Sources::Get().Path("tone8.wav"), "wav", "out/deeper", "r.wav"));
     ASSERT_EQ(result.outcome, RowOutcome::Converted);
     EXPECT_TRUE(fs::is_regular_file(program.Path() / "out/deeper/r.wav"));
     EXPECT_EQ(fs::current_path(), program.Path() / "out/deeper");

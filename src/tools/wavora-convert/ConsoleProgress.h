@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ParallelBatch.h"
+
 #include <cstdio>
 #include <mutex>
 #include <string>
-
-#include "ParallelBatch.h"
 
 namespace wavora {
 
@@ -26,8 +26,8 @@ private:
     void Render();
     const TParallelBatch& batch_;
     bool terminal_;
-    std::mutex lock_;       // guards drawnLines_ and the output streams
-    int drawnLines_ = 0;    // bar lines now on the screen, below the cursor's line
+    std::mutex lock_;    // guards drawnLines_ and the output streams
+    int drawnLines_ = 0; // bar lines now on the screen, below the cursor's line
 };
 
 } // namespace wavora

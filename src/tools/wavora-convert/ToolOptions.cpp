@@ -1,9 +1,9 @@
 #include "ToolOptions.h"
 
+#include "OutputFormat.h"
+
 #include <algorithm>
 #include <charconv>
-
-#include "OutputFormat.h"
 
 namespace wavora {
 
@@ -51,7 +51,8 @@ std::optional<std::string> ParseToolOptions(const std::vector<std::string>& args
             options.output = value;
         } else {
             unsigned jobs = 0;
-            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), jobs);
+            const auto [end, error] =
+                std::from_chars(value.data(), value.data() + value.size(), jobs);
             if (error != std::errc() || end != value.data() + value.size() || jobs == 0 ||
                 jobs > 256) {
                 return "--jobs needs a number from 1 to 256";

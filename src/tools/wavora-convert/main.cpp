@@ -1,13 +1,5 @@
 // wavora-convert: the window's conversion without the window, for scripts and servers. The
 // same transcoder, the same options.dat and the same naming rules; several files at once.
-#include <atomic>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
-#include <thread>
-#include <unistd.h>
-
 #include "AppDirectory.h"
 #include "BassLoader.h"
 #include "BassSession.h"
@@ -18,6 +10,14 @@
 #include "SourceTags.h"
 #include "ToolOptions.h"
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 using namespace wavora;
@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 
 std::atomic<bool> stopRequested{false};
 
-extern "C" void OnInterrupt(int) { stopRequested = true; }
+extern "C" void OnInterrupt(int) {
+    stopRequested = true;
+}
 
 std::string Reason(const JobRow& row, const RowResult& result) {
     switch (result.outcome) {
@@ -38,7 +40,7 @@ std::string Reason(const JobRow& row, const RowResult& result) {
     case RowOutcome::NoDecoder:
         return "no decoder accepts this file";
     case RowOutcome::EncoderNotStarted:
-        return row.format == "wma" ? "the WMA encoder could not be opened"
+        return row.format == "wma"   ? "the WMA encoder could not be opened"
                : row.format == "ogg" ? "the encoder oggenc could not be started"
                                      : "the encoder lame could not be started";
     case RowOutcome::NoOutput:
@@ -103,8 +105,7 @@ int Run(const ToolOptions& tool) {
         const fs::path path = fs::absolute(file, error);
         if (error || !fs::is_regular_file(path, error)) {
             early.push_back("skipped: " + file + ": " +
-                            (fs::exists(path, error) ? "not a regular file"
-                                                     : "no such file"));
+                            (fs::exists(path, error) ? "not a regular file" : "no such file"));
             continue;
         }
         const SplitPath split = SplitSourcePath(path.string());
@@ -122,7 +123,8 @@ int Run(const ToolOptions& tool) {
     settings.encoder = EncoderFrom(options);
     settings.programFolder = program;
     settings.changeCurrentFolder = false;
-    const unsigned jobs = tool.jobs != 0 ? tool.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned jobs =
+        tool.jobs != 0 ? tool.jobs : std::max(1u, std::thread::hardware_concurrency());
     TParallelBatch batch(rows, settings, jobs);
     ConsoleProgress console(batch, ::isatty(STDERR_FILENO) != 0);
     for (const auto& line : early) {
@@ -144,8 +146,7 @@ int Run(const ToolOptions& tool) {
             }
             allConverted = false;
             if (result.outcome == RowOutcome::Converted) {
-                console.Line("stopped: " + source + " -> " + result.outputPath +
-                                 " (incomplete)",
+                console.Line("stopped: " + source + " -> " + result.outputPath + " (incomplete)",
                              true);
             } else {
                 console.Line("skipped: " + source + ": " + Reason(row, result), true);
@@ -165,8 +166,8 @@ int Run(const ToolOptions& tool) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (!reported[i]) {
             allConverted = false;
-            const std::string why = stopRequested ? "interrupted"
-                                                  : "the batch ended after: " + endError;
+            const std::string why =
+                stopRequested ? "interrupted" : "the batch ended after: " + endError;
             console.Line("skipped: " + SourcePath(rows[i]) + ": not converted, " + why, true);
         }
     }
