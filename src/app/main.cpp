@@ -1,11 +1,54 @@
+#include "AppDirectory.h"
+#include "Application.h"
+#include "SkinFrame.h"
+#include "WidgetMessages.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int terminationFds[2] = {-1, -1}; // written by the signal handler, read on the UI thread
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(terminationFds[0], &byte, 1);
+}
+
+// SIGTERM and SIGINT (a session logging out, Ctrl+C) close the main window as the user
+// does, so that the settings are saved on the way out.
+void closeOnTermination(QWidget& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationFds) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(terminationFds[1], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(terminationFds[1], &byte, 1);
+        window.close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Wavora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wavora"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Wavora"));
-    window.show();
+    app.setStyleSheet(wavora::TSkinFrame::dialogStyleSheet());
+    wavora::InstallWidgetMessageHandler();
+
+    wavora::TWavoraWindows windows(wavora::appDirectory());
+    closeOnTermination(windows.main());
+    windows.show();
     return QApplication::exec();
 }
