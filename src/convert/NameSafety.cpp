@@ -10,11 +10,4 @@ std::string SafeNameTagValue(std::string_view value) {
     return result;
 }
 
-std::string SafeOutputName(std::string_view name) {
-    const auto dot = name.rfind('.');
-    const std::string_view body = dot == std::string_view::npos ? name : name.substr(0, dot);
-    const bool dotsOnly = body == "." || body == ".." || name == "." || name == "..";
-    return dotsOnly ? '_' + std::string(name) : std::string(name);
-}
-
 } // namespace wavora

@@ -9,8 +9,4 @@ namespace wavora {
 // can name a folder. Nothing else changes.
 [[nodiscard]] std::string SafeNameTagValue(std::string_view value);
 
-// A custom output name (body + "." + extension) whose body is "." or ".." would name the
-// folder itself or its parent: it gets a '_' in front. Every other name is returned as it is.
-[[nodiscard]] std::string SafeOutputName(std::string_view name);
-
 } // namespace wavora

@@ -63,9 +63,7 @@ TrackTags ReadNamingTags(const std::string& path) {
 std::string ConvertOutputName(const std::string& sourcePath, std::string_view sourceFileName,
                               std::string_view formatText, const NamingSettings& settings,
                               TrackTags& tags) {
-    const std::string name =
-        OutputName(sourcePath, sourceFileName, formatText, settings, ReadNamingTags, tags);
-    return settings.customFileNaming ? SafeOutputName(name) : name;
+    return OutputName(sourcePath, sourceFileName, formatText, settings, ReadNamingTags, tags);
 }
 
 } // namespace wavora

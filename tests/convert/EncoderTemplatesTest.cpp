@@ -1,6 +1,7 @@
 #include "EncoderTemplates.h"
 
 #include "NameSafety.h"
+#include "Naming.h"
 
 #include <charconv>
 #include <gtest/gtest.h>
@@ -176,18 +177,22 @@ TEST(CustomNameSafety, ValuesCannotLeaveTheOutputFolder) {
     EXPECT_EQ(SafeNameTagValue("../../etc/passwd"), ".._.._etc_passwd");
     EXPECT_EQ(SafeNameTagValue("AC/DC"), "AC_DC");
     EXPECT_EQ(SafeNameTagValue("back\\slash .. ok"), "back\\slash .. ok");
-    const std::vector<std::pair<const char*, const char*>> names = {
-        {"..ogg", "_..ogg"},
-        {"...ogg", "_...ogg"},
-        {"....ogg", "....ogg"},
-        {"a..ogg", "a..ogg"},
-        {".hidden.ogg", ".hidden.ogg"},
-        {"Ann - Blue.ogg", "Ann - Blue.ogg"},
-        {"..", "_.."},
-        {".", "_."}};
-    for (const auto& [name, expected] : names) {
-        EXPECT_EQ(SafeOutputName(name), expected) << name;
-    }
+    // A name body of "." or ".." gets a '_' in front; nothing else changes.
+    const NamingSettings custom{true, "%title"};
+    const auto named = [&](const std::string& title) {
+        TrackTags tags;
+        return OutputName(
+            "/m/x.flac", "x.flac", "ogg", custom,
+            [&](const std::string&) {
+                return TrackTags{title, "", "", "", ""};
+            },
+            tags);
+    };
+    EXPECT_EQ(named(".."), "_...ogg");
+    EXPECT_EQ(named("."), "_..ogg");
+    EXPECT_EQ(named("..."), "....ogg");
+    EXPECT_EQ(named(".hidden"), ".hidden.ogg");
+    EXPECT_EQ(named("a.."), "a...ogg");
 }
 
 } // namespace

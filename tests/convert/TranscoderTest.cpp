@@ -307,11 +307,11 @@ TEST(Transcoder, MissingEncoderSkipsTheRowAndKeepsAnOldOutput) {
     TempDir emptyPath("convert-path");
     const std::string old = out / "x.mp3";
     std::ofstream(old) << "old";
+    const std::string source = Sources::Get().Path("tone.wav"); // made before PATH goes
     const std::string savedPath = std::getenv("PATH");
     ::setenv("PATH", emptyPath.Path().c_str(), 1);
     TTranscoder transcoder(Settings(), {});
-    const auto result = transcoder.ConvertRow(
-        Row(Sources::Get().Path("tone.wav"), "mp3", out.Path().string(), "x.mp3"));
+    const auto result = transcoder.ConvertRow(Row(source, "mp3", out.Path().string(), "x.mp3"));
     ::setenv("PATH", savedPath.c_str(), 1);
     EXPECT_EQ(result.outcome, RowOutcome::EncoderNotStarted);
     EXPECT_EQ(ReadAll(old), std::vector<std::uint8_t>({'o', 'l', 'd'}));
