@@ -7,7 +7,8 @@ Makes about ten minutes of audio as MP3, Ogg Vorbis and FLAC sources, then times
   - wavora-convert --jobs 1 to MP3 and Ogg against `ffmpeg -i SRC -f wav - | lame -b 128 - OUT`
     and `ffmpeg -i SRC -f wav - | oggenc -b 128 -o OUT -`, one file after another;
   - wavora-convert with its default jobs against the same pipelines, and against
-    SoundConverter's batch mode (installed with apt-get when missing);
+    SoundConverter's batch mode (`soundconverter -b`, installed with apt-get when
+    missing);
   - WAV output against `ffmpeg -i SRC OUT.wav`;
   - the peak resident memory of wavora-convert.
 Each ratio is wavora's time divided by the reference's time (below 1: wavora is faster).
@@ -50,7 +51,7 @@ def make_sources(folder, minutes):
                         ("ogg", ["-c:a", "libvorbis", "-q:a", "5"]),
                         ("flac", ["-c:a", "flac"])):
         for i, signal in enumerate(signals):
-            path = os.path.join(folder, f"src{i}.{kind}")
+            path = os.path.join(folder, f"src{i}_{kind}.{kind}")
             run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                  f"{signal}:sample_rate=44100:duration={per_file}", "-ac", "2", *codec, path])
             sources.append(path)
@@ -70,14 +71,14 @@ def program_copy(program_dir, into):
 def pipelines(sources, out, encoder):
     os.makedirs(out, exist_ok=True)
     for src in sources:
-        base = os.path.splitext(os.path.basename(src))[0] + "_" + os.path.splitext(src)[1][1:]
+        base = os.path.splitext(os.path.basename(src))[0]
         dec = subprocess.Popen(["ffmpeg", "-v", "error", "-i", src, "-f", "wav", "-"],
                                stdout=subprocess.PIPE)
         if encoder == "mp3":
             enc = ["lame", "--quiet", "-b", "128", "-", os.path.join(out, base + ".mp3")]
         else:
             enc = ["oggenc", "--quiet", "-b", "128", "-o", os.path.join(out, base + ".ogg"), "-"]
-        subprocess.run(enc, stdin=dec.stdout, check=True)
+        subprocess.run(enc, stdin=dec.stdout, stderr=subprocess.DEVNULL, check=True)
         dec.stdout.close()
         dec.wait()
 
@@ -85,18 +86,15 @@ def pipelines(sources, out, encoder):
 def ffmpeg_wav(sources, out):
     os.makedirs(out, exist_ok=True)
     for src in sources:
-        base = os.path.splitext(os.path.basename(src))[0] + "_" + os.path.splitext(src)[1][1:]
+        base = os.path.splitext(os.path.basename(src))[0]
         run(["ffmpeg", "-v", "error", "-y", "-i", src, os.path.join(out, base + ".wav")])
 
 
 def wavora(tool, sources, out, fmt, jobs=None):
-    # Sources share base names across kinds: give each its own output folder per kind.
-    args = [tool, "--format", fmt]
+    args = [tool, "--format", fmt, "--output", out]
     if jobs:
         args += ["--jobs", str(jobs)]
-    for kind in ("mp3", "ogg", "flac"):
-        group = [s for s in sources if s.endswith("." + kind)]
-        run(args + ["--output", os.path.join(out, kind)] + group)
+    run(args + sources)
 
 
 def soundconverter(sources, out, fmt):
@@ -106,9 +104,10 @@ def soundconverter(sources, out, fmt):
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if shutil.which("soundconverter") is None:
             return None
-    mime = {"mp3": "audio/mpeg", "ogg": "audio/x-vorbis"}[fmt]
-    os.makedirs(out, exist_ok=True)
-    cmd = ["soundconverter", "-b", "-m", mime, "-s", "." + fmt, "-o", out, *sources]
+    # The same settings: MP3 at a constant 128 kbit/s; Vorbis has only a quality scale there,
+    # and 0.4 is its setting nearest to 128 kbit/s.
+    settings = {"mp3": ["-m", "cbr", "-q", "128"], "ogg": ["-q", "0.4"]}[fmt]
+    cmd = ["soundconverter", "-b", "-f", fmt, *settings, "-o", out, *sources]
     if shutil.which("xvfb-run") and not os.environ.get("DISPLAY"):
         cmd = ["xvfb-run", "-a", *cmd]
     try:

@@ -21,7 +21,9 @@ void TfrmMain::bindConversion() {
     // Custom names: no tag value may lead outside the output folder.
     readSourceTags = ReadNamingTags;
     // Until the player owns the audio library, the window loads it for the conversion.
-    bass_ = std::make_unique<TBassSession>(programDir_, 1, reinterpret_cast<void*>(winId()));
+    // No window handle: the library has no use for one here, and asking for it early would
+    // create the native window before the skin has set its flags.
+    bass_ = std::make_unique<TBassSession>(programDir_, 1);
     if (const std::string error = bass_->ErrorText(); !error.empty()) {
         ShowMessage(MessageKind::Error, "Error", error);
     }

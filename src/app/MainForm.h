@@ -109,8 +109,10 @@ private:
     [[nodiscard]] std::string formatText() const;
 
     std::string programDir_;
-    std::unique_ptr<TBassSession> bass_;      // the audio library for the conversion
-    std::optional<std::string> convertError_; // the error that ends the running batch
+    // User-interface thread only: the audio library for the conversion, and the error that
+    // ends the running batch.
+    std::unique_ptr<TBassSession> bass_;
+    std::optional<std::string> convertError_;
     Ui::TfrmMain ui_;
     JobListModel jobs_;
     TSkinFrame* skin_ = nullptr;
