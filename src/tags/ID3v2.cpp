@@ -22,22 +22,52 @@ struct FrameId {
 // comment, composer, encoded by, copyright, language, URL, year fallback, original artist,
 // title fallback, album fallback.
 constexpr std::array<FrameId, TID3v2::kFrameCount> FrameIds = {{
-    {"TIT2", "TT2"}, {"TPE1", "TP1"}, {"TALB", "TAL"}, {"TRCK", "TRK"},
-    {"TYER", "TYE"}, {"TCON", "TCO"}, {"COMM", "COM"}, {"TCOM", "TCM"},
-    {"TENC", "TEN"}, {"TCOP", "TCR"}, {"TLAN", "TLA"}, {"WXXX", "WXX"},
-    {"TDRC", "TOR"}, {"TOPE", "TOA"}, {"TIT1", "TT1"}, {"TOAL", "TOT"},
+    {"TIT2", "TT2"},
+    {"TPE1", "TP1"},
+    {"TALB", "TAL"},
+    {"TRCK", "TRK"},
+    {"TYER", "TYE"},
+    {"TCON", "TCO"},
+    {"COMM", "COM"},
+    {"TCOM", "TCM"},
+    {"TENC", "TEN"},
+    {"TCOP", "TCR"},
+    {"TLAN", "TLA"},
+    {"WXXX", "WXX"},
+    {"TDRC", "TOR"},
+    {"TOPE", "TOA"},
+    {"TIT1", "TT1"},
+    {"TOAL", "TOT"},
 }};
 
 enum Frame : std::size_t {
-    kTitle, kArtist, kAlbum, kTrack, kYear, kGenre, kComment, kComposer, kEncodedBy,
-    kCopyright, kLanguage, kUrl, kYearFallback, kOrigArtist, kTitleFallback, kAlbumFallback
+    kTitle,
+    kArtist,
+    kAlbum,
+    kTrack,
+    kYear,
+    kGenre,
+    kComment,
+    kComposer,
+    kEncodedBy,
+    kCopyright,
+    kLanguage,
+    kUrl,
+    kYearFallback,
+    kOrigArtist,
+    kTitleFallback,
+    kAlbumFallback
 };
 
 constexpr std::uint8_t kFooterFlag = 0x10;
 constexpr std::uint8_t kExtendedHeaderFlag = 0x40;
 
-bool IsUpper(std::uint8_t c) { return c >= 'A' && c <= 'Z'; }
-bool IsIdChar(std::uint8_t c) { return IsUpper(c) || (c >= '0' && c <= '9'); }
+bool IsUpper(std::uint8_t c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool IsIdChar(std::uint8_t c) {
+    return IsUpper(c) || (c >= '0' && c <= '9');
+}
 
 // Reads bytes of the tag, from a file or from memory, never beyond `limit`.
 template <typename ReadAt>
@@ -49,8 +79,8 @@ public:
         if (offset < 0 || offset >= limit_) {
             return 0;
         }
-        count = static_cast<std::size_t>(std::min<std::int64_t>(
-            static_cast<std::int64_t>(count), limit_ - offset));
+        count = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(count), limit_ - offset));
         const std::int64_t n = readAt_(offset, out, count);
         return n < 0 ? 0 : static_cast<std::size_t>(n);
     }
@@ -333,8 +363,7 @@ void TID3v2::Clear() {
     tagSize_ = 0;
     track_ = 0;
     for (std::string* s : {&title_, &artist_, &album_, &trackText_, &year_, &genre_, &comment_,
-                           &composer_, &encodedBy_, &copyright_, &language_, &url_,
-                           &origArtist_}) {
+                           &composer_, &encodedBy_, &copyright_, &language_, &url_, &origArtist_}) {
         s->clear();
     }
 }
@@ -459,8 +488,7 @@ std::vector<std::uint8_t> TID3v2::BuildTag(std::int32_t existingSize, bool& rebu
         contentSize += 10 + static_cast<std::int64_t>(content.size());
     }
     rebuild = existingSize < contentSize || existingSize > kRebuildSize;
-    const std::int64_t padding =
-        rebuild ? kRebuildSize - contentSize : existingSize - contentSize;
+    const std::int64_t padding = rebuild ? kRebuildSize - contentSize : existingSize - contentSize;
     const std::int64_t total = contentSize + std::max<std::int64_t>(padding, 0);
     if (total - 10 >= (std::int64_t{1} << 28)) {
         return {};

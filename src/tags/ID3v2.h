@@ -87,8 +87,8 @@ private:
     std::int32_t tagSize_ = 0;
     std::string title_, artist_, album_;
     std::uint16_t track_ = 0;
-    std::string trackText_, year_, genre_, comment_, composer_, encodedBy_, copyright_,
-        language_, url_, origArtist_;
+    std::string trackText_, year_, genre_, comment_, composer_, encodedBy_, copyright_, language_,
+        url_, origArtist_;
 };
 
 } // namespace wavora

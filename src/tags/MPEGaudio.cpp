@@ -250,8 +250,7 @@ double TMPEGaudio::Duration() const {
     }
     const std::uint16_t rate = TableSampleRate(frame_);
     if (vbr_.Found && vbr_.Frames > 0) {
-        return rate == 0 ? 0.0
-                         : static_cast<double>(vbr_.Frames) * Coefficient(frame_) * 8 / rate;
+        return rate == 0 ? 0.0 : static_cast<double>(vbr_.Frames) * Coefficient(frame_) * 8 / rate;
     }
     const std::uint16_t bitRate = TableBitRate(frame_);
     if (bitRate == 0) {

@@ -42,8 +42,8 @@ struct VBRData {
     std::string VendorId;
 };
 
-inline constexpr std::array<std::string_view, 4> MpegVersionNames = {"MPEG 2.5", "MPEG ?",
-                                                                     "MPEG 2", "MPEG 1"};
+inline constexpr std::array<std::string_view, 4> MpegVersionNames = {"MPEG 2.5", "MPEG ?", "MPEG 2",
+                                                                     "MPEG 1"};
 inline constexpr std::array<std::string_view, 4> MpegLayerNames = {"Layer ?", "Layer III",
                                                                    "Layer II", "Layer I"};
 inline constexpr std::array<std::string_view, 5> ChannelModeNames = {
@@ -63,8 +63,8 @@ public:
 
     [[nodiscard]] bool ReadFile(const std::string& fileName);
     // Kind 1: an ID3v1 block of 128 bytes; kind 2: an ID3v2 tag of `size` bytes.
-    [[nodiscard]] bool ReadTagBuffer(const std::uint8_t* data, std::int32_t size,
-                                     TMP3TagInfo& info, std::uint16_t kind);
+    [[nodiscard]] bool ReadTagBuffer(const std::uint8_t* data, std::int32_t size, TMP3TagInfo& info,
+                                     std::uint16_t kind);
 
     [[nodiscard]] std::int64_t FileSize() const { return fileSize_; }
     [[nodiscard]] const VBRData& Vbr() const { return vbr_; }

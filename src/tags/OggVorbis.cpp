@@ -143,8 +143,7 @@ bool ReadStructure(TReadFile& file, FileInfo& info) {
         return false;
     }
     info.secondPagePos = idPos + static_cast<std::int64_t>(kIdHeaderSize);
-    const std::int64_t m =
-        file.ReadAt(info.secondPagePos, info.secondPage.data(), kPageHeaderRead);
+    const std::int64_t m = file.ReadAt(info.secondPagePos, info.secondPage.data(), kPageHeaderRead);
     const std::size_t segments = info.secondPage[26];
     if (m >= static_cast<std::int64_t>(kPageHeader + segments) &&
         BytesAre(info.secondPage.data(), "OggS")) {
@@ -160,7 +159,8 @@ bool ReadStructure(TReadFile& file, FileInfo& info) {
                 break;
             }
         }
-        const std::int64_t bodyPos = info.secondPagePos + static_cast<std::int64_t>(kPageHeader + segments);
+        const std::int64_t bodyPos =
+            info.secondPagePos + static_cast<std::int64_t>(kPageHeader + segments);
         info.secondBody.resize(info.secondBodySize);
         const std::int64_t got = file.ReadAt(bodyPos, info.secondBody.data(), info.secondBodySize);
         info.secondBody.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
@@ -217,8 +217,8 @@ bool TOggVorbis::ReadFile(const std::string& fileName) {
     Channels = id[11];
     SampleRate = static_cast<std::uint16_t>(ReadLE32(id + 12) & 0xFFFF);
     const auto nominal = static_cast<std::int32_t>(ReadLE32(id + 20));
-    NominalBitRate = static_cast<std::uint16_t>(
-        std::clamp(std::nearbyint(nominal / 1000.0), 0.0, 65535.0));
+    NominalBitRate =
+        static_cast<std::uint16_t>(std::clamp(std::nearbyint(nominal / 1000.0), 0.0, 65535.0));
     Samples = info.samples;
     ID3v2Size = info.id3v2Size;
     StreamVersion = info.firstPage[4];
@@ -318,8 +318,7 @@ bool TOggVorbis::WriteComments(const std::string& fileName) const {
         info.secondPagePos + static_cast<std::int64_t>(bodyPos + info.secondBodySize);
     return ReplaceFileContent(fileName, [&](int fd) {
         return CopyRange(file.Descriptor(), 0, info.secondPagePos, fd) &&
-               WriteAll(fd, page.data(), page.size()) &&
-               CopyToEnd(file.Descriptor(), restPos, fd);
+               WriteAll(fd, page.data(), page.size()) && CopyToEnd(file.Descriptor(), restPos, fd);
     });
 }
 

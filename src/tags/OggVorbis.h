@@ -10,8 +10,8 @@ namespace wavora {
 class TReadFile;
 
 inline constexpr std::array<std::string_view, 9> VorbisFieldNames = {
-    "TITLE", "ARTIST", "ALBUM", "TRACKNUMBER", "DATE", "GENRE", "COMMENT", "PERFORMER",
-    "DESCRIPTION"};
+    "TITLE", "ARTIST",  "ALBUM",     "TRACKNUMBER", "DATE",
+    "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
 
 // Comment values are UTF-8 in the file and in the object alike; these keep every well-formed
 // sequence (four-byte ones included). Utf8ToText stops at a broken sequence; TextToUtf8 never

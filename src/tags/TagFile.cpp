@@ -104,9 +104,9 @@ std::int64_t TReadFile::ReadAt(std::int64_t offset, void* data, std::size_t coun
         return 0;
     }
     const auto cacheEnd = cacheOffset_ + static_cast<std::int64_t>(cache_.size());
-    const bool inCache = offset >= cacheOffset_ && offset < cacheEnd &&
-                         (offset + static_cast<std::int64_t>(count) <= cacheEnd ||
-                          cacheEnd == size_);
+    const bool inCache =
+        offset >= cacheOffset_ && offset < cacheEnd &&
+        (offset + static_cast<std::int64_t>(count) <= cacheEnd || cacheEnd == size_);
     if (!inCache && count < kReadAhead) {
         cache_.resize(kReadAhead);
         const std::int64_t n = PreadFully(fd_, offset, cache_.data(), kReadAhead);
@@ -158,7 +158,8 @@ bool WriteAll(int fd, const void* data, std::size_t count) {
 }
 
 bool CopyRange(int source, std::int64_t offset, std::int64_t count, int target) {
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 18)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 18)));
     while (count > 0) {
         const auto want = static_cast<std::size_t>(
             std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));

@@ -37,8 +37,7 @@ constexpr Guid kExtendedContentDescription =
     MakeGuid(0xD2D0A440, 0xE307, 0x11D2, 0x97F000A0C95EA850ULL);
 
 constexpr std::array<std::string_view, 7> WmaFieldNames = {
-    "WM/TITLE", "WM/AUTHOR", "WM/ALBUMTITLE", "WM/TRACK", "WM/YEAR", "WM/GENRE",
-    "WM/DESCRIPTION"};
+    "WM/TITLE", "WM/AUTHOR", "WM/ALBUMTITLE", "WM/TRACK", "WM/YEAR", "WM/GENRE", "WM/DESCRIPTION"};
 
 constexpr std::int64_t kObjectHeader = 24;
 
@@ -216,8 +215,7 @@ bool ReadObjects(TReadFile& file, FileData& data) {
 
 bool Accepted(const FileData& d) {
     return d.maxBitRate > 0 && d.maxBitRate < 320000 && d.channels >= 1 && d.channels <= 6 &&
-           d.sampleRate >= 8000 && d.sampleRate <= 96000 && d.byteRate > 0 &&
-           d.byteRate < 40000;
+           d.sampleRate >= 8000 && d.sampleRate <= 96000 && d.byteRate > 0 && d.byteRate < 40000;
 }
 
 } // namespace
