@@ -5,7 +5,9 @@
 namespace wavora {
 
 std::string appDirectory() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + '/';
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (error ? std::filesystem::current_path(error) : exe.parent_path()).string() + '/';
 }
 
 } // namespace wavora

@@ -33,7 +33,15 @@ TfrmOptions::TfrmOptions(TfrmMain& main, std::string programDir, QWidget* parent
     connect(ui_.HintABox, &QCheckBox::clicked, this, &TfrmOptions::HintABoxClick);
     connect(ui_.SkinEffectBox, &QCheckBox::clicked, this, &TfrmOptions::SkinEffectBoxClick);
 
-    TVisualEffects::instance().setAlpha(ui_.ABar->value());
+    // The window system starts from what the controls show; loading may then change both.
+    TVisualEffects& effects = TVisualEffects::instance();
+    effects.setAlpha(ui_.ABar->value());
+    effects.setBlended(TVisualEffects::Kind::Menu, ui_.MenuABox->isChecked());
+    effects.setBlended(TVisualEffects::Kind::Message, ui_.MessageABox->isChecked());
+    effects.setBlended(TVisualEffects::Kind::Control, ui_.ControlABox->isChecked());
+    effects.setBlended(TVisualEffects::Kind::Hint, ui_.HintABox->isChecked());
+    effects.setAnimated(ui_.AAnimationBox->isChecked());
+    effects.setSkinEffects(ui_.SkinEffectBox->isChecked());
     LoadOptions();
 }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,10 +19,26 @@ void onTerminationSignal(int) {
     [[maybe_unused]] const auto written = ::write(terminationFds[0], &byte, 1);
 }
 
+sigset_t terminationSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
 // SIGTERM and SIGINT (a session logging out, Ctrl+C) close the main window as the user
-// does, so that the settings are saved on the way out.
+// does, so that the settings are saved on the way out. They are held back from the start
+// of main until the window can take them.
+void holdTermination() {
+    const sigset_t set = terminationSignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
 void closeOnTermination(QWidget& window) {
+    const sigset_t set = terminationSignals();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationFds) != 0) {
+        ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
         return;
     }
     auto* notifier = new QSocketNotifier(terminationFds[1], QSocketNotifier::Read, &window);
@@ -36,11 +53,13 @@ void closeOnTermination(QWidget& window) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    holdTermination();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wavora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Wavora"));

@@ -165,7 +165,6 @@ QString TSkinFrame::dialogStyleSheet() {
 
 void TSkinFrame::loadSkin() {
     const SkinText frame = parseSkin(frameSkin_);
-    const SkinText& controls = frame;
 
     QString style = readResource(frame.value(QStringLiteral("skin"), QStringLiteral("style")));
     if (!controlSkin_.isEmpty()) {
@@ -174,9 +173,8 @@ void TSkinFrame::loadSkin() {
     }
     window_->setStyleSheet(style);
 
-    for (auto& object : objects_) {
-        delete object.data();
-    }
+    // Objects of an earlier skin go at once, so that each name is held by one object.
+    qDeleteAll(objects_);
     objects_.clear();
     areas_.clear();
     const auto list = frame.sections.value(QStringLiteral("areas"));
@@ -191,11 +189,11 @@ void TSkinFrame::loadSkin() {
             .toInt());
 
     // Panels first, so that they lie beneath the controls.
-    for (const QString& section : controls.order) {
+    for (const QString& section : frame.order) {
         if (!section.startsWith(QLatin1String("panel."))) {
             continue;
         }
-        const auto rect = area(controls.value(section, QStringLiteral("area")));
+        const auto rect = area(frame.value(section, QStringLiteral("area")));
         if (!rect) {
             continue;
         }
@@ -215,10 +213,10 @@ void TSkinFrame::loadSkin() {
         }
     }
 
-    const QColor glyphColor(controls.value(QStringLiteral("skin"), QStringLiteral("glyphcolor"),
-                                           QStringLiteral("#d8dde6")));
+    const QColor glyphColor(frame.value(QStringLiteral("skin"), QStringLiteral("glyphcolor"),
+                                        QStringLiteral("#d8dde6")));
     // "name" or "name #colour"
-    const auto glyphs = controls.sections.value(QStringLiteral("glyphs"));
+    const auto glyphs = frame.sections.value(QStringLiteral("glyphs"));
     for (auto it = glyphs.begin(); it != glyphs.end(); ++it) {
         if (auto* button = window_->findChild<QAbstractButton*>(it.key())) {
             const QStringList parts = it.value().split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -232,29 +230,29 @@ void TSkinFrame::loadSkin() {
         }
     }
 
-    for (const QString& section : controls.order) {
+    for (const QString& section : frame.order) {
         if (!section.startsWith(QLatin1String("object."))) {
             continue;
         }
         const QString name = section.mid(7);
-        const QString kind = controls.value(section, QStringLiteral("kind"));
-        const auto rect = area(controls.value(section, QStringLiteral("area")));
+        const QString kind = frame.value(section, QStringLiteral("kind"));
+        const auto rect = area(frame.value(section, QStringLiteral("area")));
         if (!rect) {
             continue;
         }
         QWidget* object = nullptr;
         if (kind == QLatin1String("label")) {
             auto* label = new TSkinLabel(
-                controls.value(section, QStringLiteral("chars")),
-                controls.value(section, QStringLiteral("dot"), QStringLiteral("2")).toInt(),
-                QColor(controls.value(section, QStringLiteral("color"), QStringLiteral("#4ce07a"))),
+                frame.value(section, QStringLiteral("chars")),
+                frame.value(section, QStringLiteral("dot"), QStringLiteral("2")).toInt(),
+                QColor(frame.value(section, QStringLiteral("color"), QStringLiteral("#4ce07a"))),
                 window_);
-            label->setText(controls.value(section, QStringLiteral("text")));
+            label->setText(frame.value(section, QStringLiteral("text")));
             object = label;
         } else if (kind == QLatin1String("gauge")) {
             object = new TSkinGauge(
-                controls.value(section, QStringLiteral("min"), QStringLiteral("0")).toInt(),
-                controls.value(section, QStringLiteral("max"), QStringLiteral("100")).toInt(),
+                frame.value(section, QStringLiteral("min"), QStringLiteral("0")).toInt(),
+                frame.value(section, QStringLiteral("max"), QStringLiteral("100")).toInt(),
                 window_);
         } else {
             continue;

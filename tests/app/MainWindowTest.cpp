@@ -7,13 +7,16 @@
 #include "SkinGauge.h"
 #include "SkinLabel.h"
 #include "VisualEffects.h"
+#include "WidgetMessages.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -205,6 +208,14 @@ TEST_F(WindowTest, AppliesEveryStoredPropertyAndWritesThemBack) {
     CDOptions expected = stored;
     expected.CurFormat = "WMA";
     EXPECT_EQ(readFile(optionsPath()), WriteOptionsText(expected));
+
+    // Without a file the effects are those the unchecked boxes show.
+    ASSERT_TRUE(QFile::remove(optionsPath()));
+    start();
+    EXPECT_FALSE(TVisualEffects::instance().blended(TVisualEffects::Kind::Menu));
+    EXPECT_FALSE(TVisualEffects::instance().animated());
+    EXPECT_FALSE(TVisualEffects::instance().skinEffects());
+    EXPECT_EQ(TVisualEffects::instance().alpha(), 200);
 }
 
 TEST_F(WindowTest, BlendedWindowsGetTheBarsOpacity) {
@@ -222,6 +233,30 @@ TEST_F(WindowTest, BlendedWindowsGetTheBarsOpacity) {
     menu.popup(QPoint(10, 10));
     EXPECT_DOUBLE_EQ(menu.windowOpacity(), 1.0);
     menu.hide();
+}
+
+TEST_F(WindowTest, MessageBoxesAndSkinEffectsFollowTheirSwitches) {
+    writeFile(optionsPath(), "object CDOptions MessageAlphaBlend = True AlphaBlendValue = 153 end");
+    start();
+    InstallWidgetMessageHandler();
+    std::optional<std::tuple<QString, QString, double>> shown;
+    whenModal([&shown](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        shown = {box->windowTitle(), box->text(), box->windowOpacity()};
+        box->accept();
+    });
+    EXPECT_EQ(ShowMessage(MessageKind::Information, "Information", "It's done ♪"),
+              MessageResult::Ok);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(std::get<0>(*shown), "Information");
+    EXPECT_EQ(std::get<1>(*shown), "It's done ♪");
+    EXPECT_NEAR(std::get<2>(*shown), 0.6, 0.01);
+
+    EXPECT_FALSE(main().property("skinEffects").toBool());
+    options().form().SkinEffectBox->click();
+    EXPECT_TRUE(main().property("skinEffects").toBool());
+    EXPECT_TRUE(options().property("skinEffects").toBool());
 }
 
 TEST_F(WindowTest, UnlistedBitrateSelectsNothingAndIsKept) {
@@ -583,6 +618,18 @@ TEST_F(WindowTest, SkinObjectsShowTheIdleDisplay) {
     m.form().trkVol->setValue(75);
     EXPECT_EQ(vol->text(), "volume:75%");
     EXPECT_EQ(m.form().lbOutput->geometry(), m.skin().area(QStringLiteral("outputdireditarea")));
+}
+
+TEST_F(WindowTest, RightClickOpensTheMainMenuOverTheList) {
+    start();
+    main().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main()));
+    QWidget* viewport = main().form().lstTracks->viewport();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            viewport->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(viewport, &click);
+    EXPECT_TRUE(main().mainPopupMenu().isVisible());
+    main().mainPopupMenu().hide();
 }
 
 TEST_F(WindowTest, ClosingRaisesTheStopFlag) {
