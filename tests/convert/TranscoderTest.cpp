@@ -118,6 +118,10 @@ struct Matrix {
     const char* format;
 };
 
+void PrintTo(const Matrix& m, std::ostream* out) {
+    *out << m.source << " to " << m.format;
+}
+
 class EveryFormat : public ::testing::TestWithParam<Matrix> {};
 
 TEST_P(EveryFormat, ConvertsWithDurationAndTags) {

@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "SourceTags.h"
 #include "TestSupport.h"
+#include "bass.h"
 
 #include <QApplication>
 #include <QProgressBar>
@@ -26,6 +27,8 @@ public:
         static char name[] = "window_convert_test";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);
+        // The window opens the output device: never the machine's sound card in a test.
+        BASS_Test_ForceSilentOutput(TRUE);
     }
     void TearDown() override { app_.reset(); }
 
