@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QProgressBar>
-#include <algorithm>
 #include <limits>
 
 namespace wavora {
@@ -49,10 +48,6 @@ void TfrmMain::btnStartGrabClick() {
 
 void TfrmMain::Startgrab1Click() {
     btnStartGrabClick();
-}
-
-void TfrmMain::ReadSourceTags(const std::string& path) {
-    trackTags = wavora::ReadSourceTags(path);
 }
 
 void TfrmMain::ConvertRow(int index) {

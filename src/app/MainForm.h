@@ -105,7 +105,6 @@ private:
     // Conversion (MainConvert.cpp).
     void bindConversion();
     void ConvertRow(int index);
-    void ReadSourceTags(const std::string& path);
     [[nodiscard]] std::string formatText() const;
 
     std::string programDir_;
