@@ -54,6 +54,8 @@ struct FileInfo {
 };
 
 void ClassifyEntry(std::string_view entry, FileInfo& info) {
+    // A zero byte ends an entry: ExtraFields uses it to separate its items.
+    entry = TrimControl(entry.substr(0, entry.find('\0')));
     const auto eq = entry.find('=');
     if (eq == std::string_view::npos || eq == 0) {
         return;

@@ -26,7 +26,7 @@ struct RewriteKind {
 
 Bytes TaggedMp3() {
     Bytes file = test::ID3v2Tag(3, {{"TIT2", test::Latin1Frame("Old")}}, 8000);
-    test::Append(file, test::MpegFrames(6000)); // about 2.5 MB
+    test::Append(file, test::MpegFrames(2400)); // about 1 MB
     return file;
 }
 
@@ -37,7 +37,7 @@ bool RebuildId3(const std::string& path) {
 }
 
 Bytes LargeOgg() {
-    return test::OggStream("v", {"TITLE=Old"}, 200, 800);
+    return test::OggStream("v", {"TITLE=Old"}, 200, 300);
 }
 
 bool RewriteOgg(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 
 namespace wavora {
 namespace {
@@ -132,6 +133,22 @@ Bytes OggBehindTagFixture() {
     Bytes file = test::ID3v2Tag(3, {{"TIT2", test::Latin1Frame("x")}}, 64);
     test::Append(file, OggFixture());
     return file;
+}
+
+TEST(DamagedFiles, FoldersAndPipesAreNotRead) {
+    test::TempDir dir;
+    const std::string pipe = dir.Path("pipe.mp3");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {pipe, dir.Path("")}) {
+        TMPEGaudio mpeg;
+        EXPECT_FALSE(mpeg.ReadFile(path));
+        TOggVorbis ogg;
+        EXPECT_FALSE(ogg.ReadFile(path));
+        TWMAfile wma;
+        EXPECT_FALSE(wma.ReadFile(path));
+        TWAVfile wav;
+        EXPECT_FALSE(wav.ReadFile(path));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, Damaged,
