@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AboutForm.h"
+#include "BassSession.h"
 #include "MessageBox.h"
 #include "OptionsForm.h"
 #include "SkinFrame.h"
@@ -110,13 +111,14 @@ TfrmMain::TfrmMain(std::string programDir, QWidget* parent)
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { MainPopupMenu->popup(mapToGlobal(at)); });
 
-    // Play and convert arrive with the player and the conversion run.
+    // Play arrives with the player.
     for (QWidget* control :
          std::initializer_list<QWidget*>{ui_.btnPlay, ui_.btnStop, ui_.btnPause, ui_.btnRewindLeft,
-                                         ui_.btnRewindRight, ui_.trkPos, ui_.btnStartGrab}) {
+                                         ui_.btnRewindRight, ui_.trkPos}) {
         control->setEnabled(false);
     }
-    for (QAction* action : {ui_.Startgrab1, ui_.Playtrack1, ui_.Stop1}) {
+    bindConversion();
+    for (QAction* action : {ui_.Playtrack1, ui_.Stop1}) {
         action->setEnabled(false);
     }
 

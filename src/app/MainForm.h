@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@ namespace wavora {
 class TAboutForm;
 class TfrmOptions;
 class TSkinFrame;
+class TBassSession;
 
 // The main window: the job list, the conversion and player controls and the status display.
 // Everything here runs on the user-interface thread.
@@ -81,6 +84,8 @@ public:
     void cbEncoderChange();
     void lbOutputChange();
     void btnOptionsClick();
+    void btnStartGrabClick();
+    void Startgrab1Click();
     void btnStopGrabClick();
     void Options1Click();
     void About1Click();
@@ -97,9 +102,16 @@ protected:
 
 private:
     void buildMenus();
+    // Conversion (MainConvert.cpp).
+    void bindConversion();
+    void ConvertRow(int index);
     [[nodiscard]] std::string formatText() const;
 
     std::string programDir_;
+    // User-interface thread only: the audio library for the conversion, and the error that
+    // ends the running batch.
+    std::unique_ptr<TBassSession> bass_;
+    std::optional<std::string> convertError_;
     Ui::TfrmMain ui_;
     JobListModel jobs_;
     TSkinFrame* skin_ = nullptr;

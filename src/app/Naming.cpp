@@ -67,6 +67,10 @@ std::string OutputName(const std::string& sourcePath, std::string_view sourceFil
     ReplacePlaceholder(name, "album", tags.album);
     ReplacePlaceholder(name, "year", tags.year);
     ReplacePlaceholder(name, "title", tags.title);
+    // A name "." or ".." would be the output folder itself or its parent.
+    if (name == "." || name == "..") {
+        name.insert(0, 1, '_');
+    }
     return name + '.' + std::string(formatText);
 }
 

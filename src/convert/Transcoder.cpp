@@ -1,0 +1,290 @@
+#include "Transcoder.h"
+
+#include "BassChannel.h"
+#include "FileIo.h"
+#include "Naming.h"
+#include "OutputFormat.h"
+#include "PcmConverter.h"
+#include "SourceTags.h"
+#include "TagTransfer.h"
+#include "WavWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <unistd.h>
+
+namespace wavora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string CannotCreateText(const std::string& path, int error) {
+    return "Cannot create file \"" + path + "\". " + SystemErrorText(error);
+}
+
+std::string LowerExtension(const std::string& name) {
+    const auto dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
+    return ext;
+}
+
+// Creates (or truncates) the temporary output file, so that an output that cannot be
+// created is known before any encoder runs; returns 0 or the errno.
+int CreateEmpty(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return fd ? fd.Reset() : errno;
+}
+
+bool HasAudio(const std::string& path) {
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    return !error && size > 0;
+}
+
+struct PipeResult {
+    bool started = false;
+    bool stopped = false;
+};
+
+// Reads the channel to its end (the decoded length is an estimate: it only drives the
+// gauge), every read feeding the encoder program.
+PipeResult RunEncoderPipe(TBassChannel& channel, const std::string& commandLine,
+                          const ConvertControl& control, std::vector<std::uint8_t>& buffer) {
+    PipeResult result;
+    TEncoderPipe pipe;
+    if (!pipe.Start(channel, commandLine)) {
+        return result;
+    }
+    result.started = true;
+    std::uint32_t length = channel.Length();
+    if (length == 0) {
+        length = UnknownLength;
+    }
+    control.Maximum(length);
+    std::uint64_t processed = 0;
+    while (pipe.IsActive() && channel.IsActive()) {
+        const std::uint32_t got = channel.Read(buffer.data(), PipeBlockBytes);
+        if (got == 0 || got == ReadError) {
+            break;
+        }
+        processed += got;
+        control.Progress(static_cast<std::uint32_t>(std::min<std::uint64_t>(processed, length)));
+        control.Pump();
+        if (control.StopRequested()) {
+            result.stopped = true;
+            break;
+        }
+    }
+    pipe.Stop();
+    return result;
+}
+
+struct WmaResult {
+    bool started = false;
+    bool stopped = false;
+    bool writeFailed = false;
+};
+
+WmaResult RunWmaEncoder(TBassChannel& channel, const std::string& path, int kbps,
+                        const TrackTags& tags, const ConvertControl& control,
+                        std::vector<std::uint8_t>& buffer) {
+    WmaResult result;
+    // The encoder takes 44100 Hz 16-bit stereo: every other source is converted first, or it
+    // would play at the wrong speed with its channels garbled.
+    PcmConverter converter(channel.Format());
+    TWmaEncoder encoder;
+    if (!converter.Valid() ||
+        !encoder.Open(44100, 2, static_cast<std::uint32_t>(kbps) * 1000, path)) {
+        return result;
+    }
+    result.started = true;
+    encoder.SetTag("Title", tags.title);
+    encoder.SetTag("Author", tags.artist);
+    encoder.SetTag("WM/AlbumTitle", tags.album);
+    encoder.SetTag("WM/Genre", tags.genre);
+    encoder.SetTag("WM/Year", tags.year);
+    encoder.EndTags();
+
+    std::uint32_t length = channel.Length();
+    if (length == 0) {
+        length = UnknownLength;
+    }
+    control.Maximum(length);
+    std::uint64_t processed = 0;
+    while (channel.IsActive()) {
+        const std::uint32_t got = channel.Read(buffer.data(), PipeBlockBytes);
+        if (got == 0 || got == ReadError) {
+            break;
+        }
+        const auto pcm = converter.Convert({buffer.data(), got});
+        if (!pcm.empty() && !encoder.Write(pcm)) {
+            result.writeFailed = true;
+            break;
+        }
+        processed += got;
+        control.Progress(static_cast<std::uint32_t>(std::min<std::uint64_t>(processed, length)));
+        control.Pump();
+        if (control.StopRequested()) {
+            result.stopped = true;
+            break;
+        }
+    }
+    if (!result.writeFailed) {
+        const auto tail = converter.Flush();
+        if (!tail.empty() && !encoder.Write(tail)) {
+            result.writeFailed = true;
+        }
+    }
+    encoder.Close();
+    return result;
+}
+
+} // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+    const auto normal = [](const std::string& path) {
+        std::string text = fs::path(path).lexically_normal().string();
+        while (text.size() > 1 && text.back() == '/') {
+            text.pop_back();
+        }
+        return text;
+    };
+    if (normal(a) == normal(b)) {
+        return true;
+    }
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+TTranscoder::TTranscoder(TranscodeSettings settings, ConvertControl control)
+    : settings_(std::move(settings)), control_(std::move(control)), pcmBuffer_(PipeBlockBytes) {}
+
+std::string TTranscoder::OutputFolder(const JobRow& row) const {
+    if (row.outputFolder.starts_with('/')) {
+        return row.outputFolder;
+    }
+    return AddBackslash(settings_.programFolder) + row.outputFolder;
+}
+
+RowResult TTranscoder::ConvertRow(const JobRow& row) {
+    RowResult result;
+    const std::string folder = AddBackslash(OutputFolder(row));
+    const std::string output = folder + row.outputFile;
+    result.outputPath = output;
+    const auto fail = [&](RowOutcome outcome) {
+        result.outcome = outcome;
+        control_.Progress(0);
+        return result;
+    };
+    const auto cannotCreate = [&](int error) {
+        result.message = CannotCreateText(output, error);
+        return fail(RowOutcome::CannotCreate);
+    };
+
+    std::error_code folderError;
+    fs::create_directories(folder, folderError);
+    if (folderError) {
+        return cannotCreate(folderError.value());
+    }
+    if (settings_.changeCurrentFolder && ::chdir(folder.c_str()) != 0) {
+        return cannotCreate(errno);
+    }
+    const std::string source = SourcePath(row);
+    if (SameFile(source, output)) {
+        return fail(RowOutcome::SameFile);
+    }
+    const auto format = OutputFormatFromText(row.format);
+    result.tags = ReadSourceTags(source);
+    if (!format) {
+        return fail(RowOutcome::UnknownFormat);
+    }
+    auto channel = TBassChannel::Open(source, LowerExtension(row.inputFile) == ".wma");
+    if (!channel) {
+        return fail(RowOutcome::NoDecoder);
+    }
+    std::error_code statError;
+    if (fs::is_directory(output, statError)) {
+        return cannotCreate(EISDIR);
+    }
+
+    // Written under a temporary name, renamed over the output name once complete.
+    const std::string temporary = output + "~";
+    const std::string temporaryName = row.outputFile + "~";
+    const std::string encoderName =
+        settings_.changeCurrentFolder ? EncoderFileName(temporaryName) : temporary;
+    bool produced = false;
+    switch (*format) {
+    case OutputFormat::Wav: {
+        const auto written = WriteWav(temporary, *channel, control_, pcmBuffer_);
+        if (written.status != WavWriteResult::Status::Written) {
+            ::unlink(temporary.c_str());
+            return cannotCreate(written.error);
+        }
+        result.stopped = written.stopped;
+        produced = true;
+        break;
+    }
+    case OutputFormat::Ogg:
+    case OutputFormat::Mp3: {
+        if (const int error = CreateEmpty(temporary); error != 0) {
+            return cannotCreate(error);
+        }
+        const bool ogg = *format == OutputFormat::Ogg;
+        const std::string command = ogg ? OggCommandLine(encoderName, settings_.encoder)
+                                        : Mp3CommandLine(encoderName, settings_.encoder);
+        const auto piped = RunEncoderPipe(*channel, command, control_, pcmBuffer_);
+        if (!piped.started) {
+            ::unlink(temporary.c_str());
+            return fail(RowOutcome::EncoderNotStarted);
+        }
+        result.stopped = piped.stopped;
+        produced = HasAudio(temporary);
+        if (produced) {
+            if (ogg) {
+                WriteOggTags(temporary, result.tags);
+            } else {
+                WriteMp3Tags(temporary, result.tags, settings_.encoder.mp3v2Tag);
+            }
+        }
+        break;
+    }
+    case OutputFormat::Wma: {
+        if (const int error = CreateEmpty(temporary); error != 0) {
+            return cannotCreate(error);
+        }
+        const auto encoded = RunWmaEncoder(*channel, temporary, WmaBitrateKbps(settings_.encoder),
+                                           result.tags, control_, pcmBuffer_);
+        if (!encoded.started) {
+            ::unlink(temporary.c_str());
+            return fail(RowOutcome::EncoderNotStarted);
+        }
+        if (encoded.writeFailed) {
+            ::unlink(temporary.c_str());
+            return cannotCreate(EIO);
+        }
+        result.stopped = encoded.stopped;
+        produced = HasAudio(temporary);
+        break;
+    }
+    }
+    channel.reset();
+    if (!produced) {
+        ::unlink(temporary.c_str());
+        return fail(RowOutcome::NoOutput);
+    }
+    if (::rename(temporary.c_str(), output.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return cannotCreate(error);
+    }
+    control_.Progress(0);
+    return result;
+}
+
+} // namespace wavora
