@@ -406,6 +406,13 @@ void FreeBuffers() {
     {
         const TRingGuard guard(s.ringLock, Side::Writer);
         s.ring.Release();
+        s.writtenCount = 0;
+        s.fetchedCount = 0;
+        s.timeOffset = 0;
+        s.prebuffering = false;
+        s.endOfInput = false;
+        s.resumed = false;
+        s.seekPending = false;
     }
     s.scratch.reset();
     s.scratchSize = 0;
