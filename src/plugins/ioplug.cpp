@@ -221,14 +221,15 @@ int outOpen(int samplerate, int numchannels, int bitspersamp, int /*bufferlenms*
     return 0;
 }
 
-// Starts the output stream once enough is buffered; called by the writer after a copy.
-void finishPrebuffering() {
+// Starts the output stream once enough is buffered (or at once with force); called by the
+// writer after a copy.
+void finishPrebuffering(bool force) {
     IoPlugState& s = state();
     if (!s.prebuffering) {
         return;
     }
     const TAudioFormat format = currentFormat();
-    if (s.ring.Free() > prebufferFreeLimit && s.ring.Used() < 2 * format.BlockBytes()) {
+    if (!force && s.ring.Free() > prebufferFreeLimit && s.ring.Used() < 2 * format.BlockBytes()) {
         return;
     }
     s.prebuffering = false;
@@ -258,7 +259,7 @@ int outWrite(char* buf, int len) {
             answer = 0;
         }
     }
-    finishPrebuffering();
+    finishPrebuffering(false);
     return answer;
 }
 
@@ -272,7 +273,13 @@ int outCanWrite() {
 }
 
 int outIsPlaying() {
-    return streamState(state().outputStream) == BASS_ACTIVE_PLAYING ? 1 : 0;
+    IoPlugState& s = state();
+    // A plug-in asks this once it has written everything and waits for the output to drain.
+    // A file shorter than the prebuffer would otherwise never be heard: start what there is.
+    if (s.prebuffering && s.outputStream != 0 && s.ring.Used() > 0) {
+        finishPrebuffering(true);
+    }
+    return streamState(s.outputStream) == BASS_ACTIVE_PLAYING ? 1 : 0;
 }
 
 int outPause(int pause) {

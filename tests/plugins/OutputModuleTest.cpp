@@ -238,6 +238,16 @@ TEST_F(OutputStream, PrebufferingStartsTheStreamAndReportsTheFormat) {
     EXPECT_EQ(out->GetWrittenTime(), 400);
 }
 
+TEST_F(OutputStream, AskingIsPlayingStartsWhatAShortFileWrote) {
+    const DWORD stream = open(44100, 2, 16);
+    ASSERT_NE(stream, 0u);
+    writeAll(8820); // 50 ms, far below the prebuffer
+    EXPECT_EQ(bass::BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
+    EXPECT_EQ(out->IsPlaying(), 1);
+    ASSERT_TRUE(test::RunEventsUntil(
+        [&] { return !window.Received(WM_PLAYER_PLUGIN_STARTED).empty(); }, 2s));
+}
+
 TEST_F(OutputStream, FlushWhilePausedWaitsForASeek) {
     const DWORD stream = open(44100, 2, 16);
     ASSERT_NE(stream, 0u);

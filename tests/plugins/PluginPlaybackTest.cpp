@@ -100,6 +100,12 @@ TEST_F(PluginPlayback, PlaysToTheEndAndTheEndOfFileReachesTheWindow) {
     EXPECT_GE(PluginOutputTime(true), 1400);
 }
 
+TEST_F(PluginPlayback, AFileShorterThanThePrebufferIsHeardWhole) {
+    const tone::ToneFile file = play(44100, 2, 150);
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_TRUE(sink.Take() == toneBytes(file, 0));
+}
+
 TEST_F(PluginPlayback, ASeekFlushesAndPlaysOnFromTheNewTime) {
     const tone::ToneFile file = play(22050, 1, 3000);
     ASSERT_TRUE(test::RunEventsUntil(
