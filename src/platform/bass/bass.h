@@ -294,7 +294,8 @@ BASSDEF BOOL BASS_ChannelPreBuf(DWORD handle);
 BASSDEF BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
 BASSDEF BOOL BASS_ChannelStop(DWORD handle);
 BASSDEF BOOL BASS_ChannelPause(DWORD handle);
-/* freq in Hz (0 = the original rate), volume 0..MAXVOL, pan -100..100; -1 = unchanged */
+/* freq in Hz (0 = the original rate) and volume 0..MAXVOL, -1 = unchanged; pan -100..100,
+ * any lower value (-101) = unchanged */
 BASSDEF BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan);
 BASSDEF BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD* freq, DWORD* volume, int* pan);
 BASSDEF BOOL BASS_ChannelSlideAttributes(DWORD handle, int freq, int volume, int pan, DWORD time);
