@@ -168,6 +168,8 @@ void outClose() {
     if (stream == 0) {
         return;
     }
+    // No more data will come: a read callback waiting for some must not hold up the stop.
+    s.endOfInput = true;
     if (streamState(stream) == BASS_ACTIVE_PLAYING) {
         bass::BASS_ChannelStop(stream);
     }
@@ -279,7 +281,9 @@ int outIsPlaying() {
     if (s.prebuffering && s.outputStream != 0 && s.ring.Used() > 0) {
         finishPrebuffering(true);
     }
-    return streamState(s.outputStream) == BASS_ACTIVE_PLAYING ? 1 : 0;
+    // Stalled counts: the stream still has to play what the ring holds.
+    const std::uint32_t st = streamState(s.outputStream);
+    return st == BASS_ACTIVE_PLAYING || st == BASS_ACTIVE_STALLED ? 1 : 0;
 }
 
 int outPause(int pause) {
@@ -355,6 +359,14 @@ int outGetOutputTime() {
 int outGetWrittenTime() {
     IoPlugState& s = state();
     return roundedMs(s.writtenCount, currentFormat().BytesPerSecond()) + s.timeOffset;
+}
+
+// More than 2 s of a known duration are still to be written: a read finding too little data
+// waits for the plug-in instead of ending or stalling the stream.
+bool muchOfTheFileRemains() {
+    const std::int32_t written = outGetWrittenTime();
+    const std::int32_t duration = state().streamDuration;
+    return written < duration && duration - written > 2000;
 }
 
 // --- the relay feeder ----------------------------------------------------------------------
@@ -505,9 +517,7 @@ std::uint32_t OutputStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint
     // While the plug-in merely lags and more than 2 s of a known duration remain, wait for
     // data instead of ending the stream.
     if (!s.endOfInput && n > s.ring.Used()) {
-        const std::int32_t written = outGetWrittenTime();
-        const std::int32_t duration = s.streamDuration;
-        if (written < duration && duration - written > 2000) {
+        if (muchOfTheFileRemains()) {
             for (int round = 0; round < 60; ++round) {
                 sleepPumping(50ms);
                 if (s.ring.Used() >= n || s.endOfInput) {
@@ -528,10 +538,11 @@ std::uint32_t OutputStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint
         }
     }
     // Just after a resume, give the plug-in time to start writing again. The reader's side is
-    // free by now, so the Write being waited for can take the ring.
-    if (s.resumed && n > s.ring.Used()) {
+    // free by now, so the Write being waited for can take the ring. Near the end of the file
+    // no more writes may come, and waiting would only stall the last of the audio.
+    if (s.resumed && n > s.ring.Used() && muchOfTheFileRemains()) {
         const std::uint64_t serial = s.writeSerial;
-        for (int round = 0; round < 50 && s.writeSerial == serial; ++round) {
+        for (int round = 0; round < 50 && s.writeSerial == serial && !s.endOfInput; ++round) {
             sleepPumping(200ms);
         }
         s.resumed = false;

@@ -225,7 +225,6 @@ TEST_F(OutputStream, PrebufferingStartsTheStreamAndReportsTheFormat) {
     ASSERT_NE(stream, 0u);
     writeAll(35280); // one block: still prebuffering
     EXPECT_EQ(bass::BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
-    EXPECT_EQ(out->IsPlaying(), 0);
     writeAll(35280); // two blocks
     EXPECT_EQ(out->IsPlaying(), 1);
     ASSERT_TRUE(test::RunEventsUntil(

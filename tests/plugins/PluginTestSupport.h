@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdint>
+#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -41,11 +42,27 @@ inline std::filesystem::path PluginFolder() {
     return AppDirectory() + "Plugins";
 }
 
-// Loads the audio library stand-in from the program folder and opens its output once per
-// process (the silent output on a machine without a sound device).
+// Loads the audio library stand-in from the program folder and opens its silent output once
+// per process, so that no test needs or disturbs a sound card.
 inline bool StartLibrary() {
-    static const bool ready = LoadBass(std::string(WAVORA_PROGRAM_DIR) + "libbass.so") &&
-                              bass::BASS_Init(1, 44100, 0, nullptr, nullptr) != 0;
+    static const bool ready = [] {
+        const std::string path = std::string(WAVORA_PROGRAM_DIR) + "libbass.so";
+        if (!LoadBass(path)) {
+            return false;
+        }
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        using ForceSilent = void (*)(BOOL);
+        auto* force = reinterpret_cast<ForceSilent>(
+            library != nullptr ? dlsym(library, "BASS_Test_ForceSilentOutput") : nullptr);
+        if (force == nullptr) {
+            return false;
+        }
+        force(1);
+        dlclose(library);
+        // As the player sets it up: volumes on a 0..255 scale.
+        return bass::BASS_Init(1, 44100, 0, nullptr, nullptr) != 0 &&
+               bass::BASS_SetConfig(BASS_CONFIG_MAXVOL, 255) != static_cast<DWORD>(-1);
+    }();
     return ready;
 }
 
