@@ -110,7 +110,10 @@ void ShutdownPluginManager() {
         slot = {};
     }
     m.active = -1;
+    // Nothing may still read or fill the buffers about to be freed.
+    StopRelay();
     if (OutputModuleInitialised()) {
+        OutputModule()->Close();
         OutputModule()->Quit();
     }
     FreeBuffers();

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <algorithm>
 #include <bass.h>
 #include <chrono>
 #include <cmath>
@@ -55,6 +56,8 @@ struct IoPlugState {
     std::atomic<bool> resumed{false};
     std::atomic<bool> seekPending{false};
     std::atomic<bool> initialised{false};
+    // The plug-in asked IsPlaying since the last Open or Flush: it has written everything.
+    std::atomic<bool> drainAsked{false};
     // Counts Write calls that reached the ring, so that a waiting reader sees one happen.
     std::atomic<std::uint64_t> writeSerial{0};
 
@@ -185,6 +188,7 @@ void resetOutput() {
     s.seekPending = false;
     s.prebuffering = true;
     s.endOfInput = false;
+    s.drainAsked = false;
 }
 
 int outOpen(int samplerate, int numchannels, int bitspersamp, int /*bufferlenms*/,
@@ -278,6 +282,7 @@ int outIsPlaying() {
     IoPlugState& s = state();
     // A plug-in asks this once it has written everything and waits for the output to drain.
     // A file shorter than the prebuffer would otherwise never be heard: start what there is.
+    s.drainAsked = true;
     if (s.prebuffering && s.outputStream != 0 && s.ring.Used() > 0) {
         finishPrebuffering(true);
     }
@@ -341,6 +346,7 @@ void outFlush(int t) {
     s.ring.Reset();
     s.writtenCount = 0;
     s.seekPending = false;
+    s.drainAsked = false;
 }
 
 int outGetOutputTime() {
@@ -361,12 +367,16 @@ int outGetWrittenTime() {
     return roundedMs(s.writtenCount, currentFormat().BytesPerSecond()) + s.timeOffset;
 }
 
-// More than 2 s of a known duration are still to be written: a read finding too little data
-// waits for the plug-in instead of ending or stalling the stream.
-bool muchOfTheFileRemains() {
+// The plug-in still owes data: a read finding too little waits for it instead of ending or
+// stalling the stream. That holds while more than 2 s of a known duration are unwritten, and
+// also within those last 2 s until the plug-in shows it has written everything by asking
+// IsPlaying: the library takes half a second at a time, so the ring can run empty there
+// while the plug-in is merely behind, and ending the stream then would lose the file's end.
+bool pluginOwesData() {
+    const IoPlugState& s = state();
     const std::int32_t written = outGetWrittenTime();
-    const std::int32_t duration = state().streamDuration;
-    return written < duration && duration - written > 2000;
+    const std::int32_t duration = s.streamDuration;
+    return written < duration && (duration - written > 2000 || !s.drainAsked);
 }
 
 // --- the relay feeder ----------------------------------------------------------------------
@@ -516,11 +526,14 @@ std::uint32_t OutputStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint
     IoPlugState& s = state();
     // While the plug-in merely lags and more than 2 s of a known duration remain, wait for
     // data instead of ending the stream.
-    if (!s.endOfInput && n > s.ring.Used()) {
-        if (muchOfTheFileRemains()) {
+    // The library may ask for as much as the whole ring holds, which no writer can reach:
+    // half the ring is enough to go on with.
+    const std::uint32_t enough = std::min(n, s.ring.Size() / 2);
+    if (!s.endOfInput && s.ring.Used() < enough) {
+        if (pluginOwesData()) {
             for (int round = 0; round < 60; ++round) {
                 sleepPumping(50ms);
-                if (s.ring.Used() >= n || s.endOfInput) {
+                if (s.ring.Used() >= enough || s.endOfInput || !pluginOwesData()) {
                     break;
                 }
             }
@@ -540,9 +553,10 @@ std::uint32_t OutputStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint
     // Just after a resume, give the plug-in time to start writing again. The reader's side is
     // free by now, so the Write being waited for can take the ring. Near the end of the file
     // no more writes may come, and waiting would only stall the last of the audio.
-    if (s.resumed && n > s.ring.Used() && muchOfTheFileRemains()) {
+    if (s.resumed && n > s.ring.Used() && pluginOwesData()) {
         const std::uint64_t serial = s.writeSerial;
-        for (int round = 0; round < 50 && s.writeSerial == serial && !s.endOfInput; ++round) {
+        for (int round = 0;
+             round < 50 && s.writeSerial == serial && !s.endOfInput && pluginOwesData(); ++round) {
             sleepPumping(200ms);
         }
         s.resumed = false;

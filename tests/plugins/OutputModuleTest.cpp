@@ -104,9 +104,17 @@ TEST_F(OutputRing, AReadWaitsForALaggingPluginWhileMuchOfTheFileRemains) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     plugin.join();
 
-    // Near the end of the file (or with the end of input known) it does not wait.
+    // Within the last 2 s it still waits while the plug-in is behind...
     SetStreamDuration(1000);
-    EXPECT_EQ(OutputStreamProc(0, buffer.data(), 4096, nullptr), 904u);
+    std::thread late([&] {
+        std::this_thread::sleep_for(150ms);
+        EXPECT_EQ(out->Write(data.data(), 5000), 0);
+    });
+    EXPECT_EQ(OutputStreamProc(0, buffer.data(), 4096, nullptr), 4096u);
+    late.join();
+    // ...but not once it has asked IsPlaying, having written everything.
+    EXPECT_EQ(out->IsPlaying(), 0);
+    EXPECT_EQ(OutputStreamProc(0, buffer.data(), 4096, nullptr), 1808u);
     EXPECT_EQ(OutputStreamProc(0, buffer.data(), 4096, nullptr), BASS_STREAMPROC_END);
 }
 

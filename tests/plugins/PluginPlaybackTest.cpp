@@ -119,7 +119,7 @@ TEST_F(PluginPlayback, ASeekFlushesAndPlaysOnFromTheNewTime) {
     const std::vector<std::uint8_t> played = sink.Take();
     const std::vector<std::uint8_t> tail = toneBytes(file, 44100);
     const std::vector<std::uint8_t> whole = toneBytes(file, 0);
-    ASSERT_GT(played.size(), tail.size());
+    ASSERT_GE(played.size(), tail.size());
     const std::size_t head = played.size() - tail.size();
     ASSERT_LT(head, whole.size() - tail.size());
     EXPECT_TRUE(std::equal(played.begin(), played.begin() + static_cast<std::ptrdiff_t>(head),
