@@ -118,6 +118,43 @@ TEST_F(OutputRing, AReadWaitsForALaggingPluginWhileMuchOfTheFileRemains) {
     EXPECT_EQ(OutputStreamProc(0, buffer.data(), 4096, nullptr), BASS_STREAMPROC_END);
 }
 
+TEST_F(OutputRing, AWriterAndAReaderOnTwoThreadsMoveEveryByteInOrder) {
+    std::vector<std::uint8_t> source(3'000'000);
+    std::uint32_t x = 1;
+    for (std::uint8_t& b : source) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<std::uint8_t>(x >> 24);
+    }
+    std::thread writer([&] {
+        std::size_t done = 0;
+        int step = 0;
+        while (done < source.size()) {
+            const int n = static_cast<int>(std::min<std::size_t>(
+                static_cast<std::size_t>(1 + (step++ * 977) % 9000), source.size() - done));
+            if (out->CanWrite() >= n &&
+                out->Write(reinterpret_cast<char*>(source.data() + done), n) == 0) {
+                done += static_cast<std::size_t>(n);
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    });
+    std::vector<std::uint8_t> received;
+    std::vector<std::uint8_t> buffer(8192);
+    for (std::uint32_t step = 0; received.size() < source.size(); ++step) {
+        const std::uint32_t n = 1 + (step * 131) % 8192;
+        const std::uint32_t got = OutputStreamProc(0, buffer.data(), n, nullptr);
+        if (got == BASS_STREAMPROC_END) {
+            std::this_thread::yield();
+            continue;
+        }
+        ASSERT_LE(got, n);
+        received.insert(received.end(), buffer.begin(), buffer.begin() + got);
+    }
+    writer.join();
+    EXPECT_TRUE(received == source);
+}
+
 TEST_F(OutputRing, ConfigAndAboutShowTheirBoxes) {
     std::vector<std::string> shown;
     const MessageHandler previous =
