@@ -5,10 +5,9 @@
 #include "bass.h"
 #include "bassint.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace wbass;
 
@@ -40,8 +39,8 @@ HSTREAM CreateFromFile(BOOL mem, const void* file, QWORD offset, QWORD length, D
         return 0;
     TLibrary& lib = TLibrary::Get();
     const DWORD handle = lib.table.NewHandle();
-    lib.table.Insert(std::make_shared<TChannel>(handle, kind, flags, ctype, std::move(decoder),
-                                                request.path));
+    lib.table.Insert(
+        std::make_shared<TChannel>(handle, kind, flags, ctype, std::move(decoder), request.path));
     SetError(BASS_OK);
     return handle;
 }
@@ -66,8 +65,8 @@ DWORD BASS_SetConfig(DWORD option, DWORD value) {
             // The global volumes keep their share of the scale.
             const DWORD old = lib.maxVol.exchange(value);
             for (auto* vol : {&lib.gvolStream, &lib.gvolMusic})
-                vol->store(static_cast<std::uint32_t>(
-                    static_cast<std::uint64_t>(vol->load()) * value / old));
+                vol->store(static_cast<std::uint32_t>(static_cast<std::uint64_t>(vol->load()) *
+                                                      value / old));
             SetError(BASS_OK);
             return old;
         }
@@ -265,8 +264,7 @@ HSTREAM BASS_StreamCreate(DWORD freq, DWORD chans, DWORD flags, STREAMPROC* proc
     return handle;
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length,
-                              DWORD flags) {
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
     return CreateFromFile(mem, file, offset, length, flags, TDecoderRequest{},
                           TChannelKind::FileStream, BASS_CTYPE_STREAM);
 }
@@ -362,9 +360,9 @@ float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
     if (!channel)
         return -1.0f;
     SetError(BASS_OK);
-    return static_cast<float>(static_cast<double>(pos) /
-                              (static_cast<double>(channel->format.Block()) *
-                               channel->format.freq));
+    return static_cast<float>(
+        static_cast<double>(pos) /
+        (static_cast<double>(channel->format.Block()) * channel->format.freq));
 }
 
 QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) {
@@ -374,8 +372,8 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) {
     if (!(pos >= 0.0f))
         return Fail(BASS_ERROR_ILLPARAM, kError64);
     SetError(BASS_OK);
-    const auto frames = static_cast<QWORD>(std::floor(static_cast<double>(pos) *
-                                                      channel->format.freq));
+    const auto frames =
+        static_cast<QWORD>(std::floor(static_cast<double>(pos) * channel->format.freq));
     return frames * channel->format.Block();
 }
 

@@ -77,8 +77,7 @@ void Tap(DWORD, const void* data, DWORD length, void* user) {
 
 extern "C" {
 
-HENCODE BASS_Encode_Start(DWORD handle, const char* cmdline, DWORD flags, ENCODEPROC* proc,
-                          void*) {
+HENCODE BASS_Encode_Start(DWORD handle, const char* cmdline, DWORD flags, ENCODEPROC* proc, void*) {
     BASS_CHANNELINFO info{};
     if (!BASS_ChannelGetInfo(handle, &info))
         return 0;

@@ -339,9 +339,9 @@ bool TChannel::Play(bool restart) {
                 return Fail(BASS_ERROR_POSITION, false);
             ResetPlayback(0);
         }
-        latencyFrames_.store(static_cast<std::uint32_t>(
-            static_cast<std::uint64_t>(lib.LatencyFrames()) * format.freq /
-            std::max<std::uint32_t>(lib.OutputFreq(), 1)));
+        latencyFrames_.store(
+            static_cast<std::uint32_t>(static_cast<std::uint64_t>(lib.LatencyFrames()) *
+                                       format.freq / std::max<std::uint32_t>(lib.OutputFreq(), 1)));
         // File sources start with a full buffer; stream callbacks run on the update thread only.
         if (kind != TChannelKind::UserStream)
             Fill(TargetBytes(format));
@@ -358,8 +358,7 @@ bool TChannel::Pause() {
         return Fail(BASS_ERROR_DECODE, false);
     TPlayState expected = TPlayState::Playing;
     if (!state_.compare_exchange_strong(expected, TPlayState::Paused))
-        return Fail(expected == TPlayState::Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY,
-                    false);
+        return Fail(expected == TPlayState::Paused ? BASS_ERROR_ALREADY : BASS_ERROR_NOPLAY, false);
     TLibrary::Get().mixer.Remove(this);
     SetError(BASS_OK);
     return true;

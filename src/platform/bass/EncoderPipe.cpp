@@ -3,14 +3,13 @@
 #include "Error.h"
 #include "bass.h"
 
+#include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 
 extern char** environ;
 
@@ -124,8 +123,8 @@ std::unique_ptr<TEncoderPipe> TEncoderPipe::Start(const std::vector<std::string>
     const std::string own = ProgramInOwnFolder(args.front());
     const int rc = own.empty() ? posix_spawnp(&pid, args.front().c_str(), &actions.actions,
                                               &attributes.attr, argv.data(), environ)
-                               : posix_spawn(&pid, own.c_str(), &actions.actions,
-                                             &attributes.attr, argv.data(), environ);
+                               : posix_spawn(&pid, own.c_str(), &actions.actions, &attributes.attr,
+                                             argv.data(), environ);
     close(fds[0]);
     if (rc != 0) {
         close(fds[1]);

@@ -3,11 +3,10 @@
 
 #include "PcmFormat.h"
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace wbass {
@@ -34,7 +33,7 @@ private:
     void Reap(bool wait);
 
     const pid_t pid_;
-    int input_;                      // write end; owned by the writer until Finish
+    int input_;                       // write end; owned by the writer until Finish
     std::atomic<bool> broken_{false}; // the program stopped reading
     std::atomic<bool> exited_{false};
     std::atomic<bool> reaping_{false};

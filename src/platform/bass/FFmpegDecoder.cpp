@@ -81,7 +81,7 @@ std::unique_ptr<TFFmpegDecoder> TFFmpegDecoder::Open(const TDecoderRequest& requ
     options.reset(rawOptions);
     if (!decoder->input_)
         return Fail(error == AVERROR(ENOENT) || error == AVERROR(EACCES) ? BASS_ERROR_FILEOPEN
-                                                                           : BASS_ERROR_FILEFORM,
+                                                                         : BASS_ERROR_FILEFORM,
                     nullptr);
     AVFormatContext* input = decoder->input_.get();
     if (request.kind == TSourceKind::Stream && IsModuleFormat(input->iformat))
@@ -93,7 +93,7 @@ std::unique_ptr<TFFmpegDecoder> TFFmpegDecoder::Open(const TDecoderRequest& requ
     decoder->stream_ = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (decoder->stream_ < 0 || codec == nullptr)
         return Fail(decoder->stream_ == AVERROR_DECODER_NOT_FOUND ? BASS_ERROR_FORMAT
-                                                                   : BASS_ERROR_FILEFORM,
+                                                                  : BASS_ERROR_FILEFORM,
                     nullptr);
     for (unsigned i = 0; i < input->nb_streams; ++i)
         if (static_cast<int>(i) != decoder->stream_)
@@ -126,11 +126,12 @@ std::unique_ptr<TFFmpegDecoder> TFFmpegDecoder::Open(const TDecoderRequest& requ
         decoder->length_ = static_cast<std::uint64_t>(
             av_rescale_q(stream->duration, stream->time_base, AVRational{1, par->sample_rate}));
     } else if (input->duration > 0 && !estimated) {
-        decoder->length_ = static_cast<std::uint64_t>(
-            av_rescale(input->duration, par->sample_rate, AV_TIME_BASE));
+        decoder->length_ =
+            static_cast<std::uint64_t>(av_rescale(input->duration, par->sample_rate, AV_TIME_BASE));
     } else if (request.kind != TSourceKind::Music) {
         decoder->ScanLength(request.path);
     }
+    decoder->capAtLength_ = request.kind == TSourceKind::Music && decoder->length_.has_value();
     SetError(BASS_OK);
     return decoder;
 }
@@ -162,8 +163,8 @@ void TFFmpegDecoder::ScanLength(const std::string& path) {
 }
 
 bool TFFmpegDecoder::ConfigureResampler(const AVFrame& frame) {
-    const bool planarOrOther = frame.format != (format_.eightBit ? AV_SAMPLE_FMT_U8
-                                                                  : AV_SAMPLE_FMT_S16);
+    const bool planarOrOther =
+        frame.format != (format_.eightBit ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16);
     passThrough_ = !planarOrOther && frame.sample_rate == static_cast<int>(format_.freq) &&
                    frame.ch_layout.nb_channels == static_cast<int>(format_.chans);
     swrFormat_ = frame.format;
@@ -178,8 +179,7 @@ bool TFFmpegDecoder::ConfigureResampler(const AVFrame& frame) {
     const int rc = swr_alloc_set_opts2(
         &raw, &outLayout, format_.eightBit ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16,
         static_cast<int>(format_.freq), const_cast<AVChannelLayout*>(&frame.ch_layout),
-        static_cast<AVSampleFormat>(frame.format),
-        frame.sample_rate, 0, nullptr);
+        static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr);
     av_channel_layout_uninit(&outLayout);
     swr_.reset(raw);
     return rc >= 0 && swr_init(swr_.get()) >= 0;
@@ -202,8 +202,8 @@ bool TFFmpegDecoder::Convert(const AVFrame& frame) {
         if (pts != AV_NOPTS_VALUE) {
             if (stream->start_time != AV_NOPTS_VALUE)
                 pts -= stream->start_time;
-            const std::int64_t at = av_rescale_q(pts, stream->time_base,
-                                                 AVRational{1, static_cast<int>(format_.freq)});
+            const std::int64_t at =
+                av_rescale_q(pts, stream->time_base, AVRational{1, static_cast<int>(format_.freq)});
             start = static_cast<std::uint64_t>(std::max<std::int64_t>(at, 0));
         } else {
             start = skipTo_;
@@ -232,9 +232,9 @@ bool TFFmpegDecoder::Convert(const AVFrame& frame) {
     const std::size_t old = pending_.size();
     pending_.resize(old + static_cast<std::size_t>(capacity) * block);
     std::uint8_t* out = pending_.data() + old;
-    const int got = swr_convert(swr_.get(), &out, capacity,
-                                const_cast<const std::uint8_t**>(frame.extended_data),
-                                frame.nb_samples);
+    const int got =
+        swr_convert(swr_.get(), &out, capacity,
+                    const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
     if (got < 0) {
         pending_.resize(old);
         return false;
@@ -286,13 +286,23 @@ bool TFFmpegDecoder::DecodeMore() {
         av_packet_unref(packet_.get());
     }
     // Once the whole source has been decoded, its length is known exactly.
-    if (!seeking_)
+    if (!seeking_ && !capAtLength_)
         length_ = cursor_ + (pending_.size() - pendingPos_) / format_.Block();
     return false;
 }
 
+bool TFFmpegDecoder::AtEnd() const {
+    if (capAtLength_ && cursor_ >= *length_)
+        return true;
+    return eof_ && pendingPos_ == pending_.size();
+}
+
 std::size_t TFFmpegDecoder::Read(std::uint8_t* dst, std::size_t size) {
     const std::size_t block = format_.Block();
+    if (capAtLength_)
+        size = static_cast<std::size_t>(
+            std::min<std::uint64_t>(size / block, *length_ > cursor_ ? *length_ - cursor_ : 0) *
+            block);
     size -= size % block;
     std::size_t done = 0;
     while (done < size) {
@@ -314,9 +324,9 @@ std::size_t TFFmpegDecoder::Read(std::uint8_t* dst, std::size_t size) {
 
 bool TFFmpegDecoder::Seek(std::uint64_t frame) {
     AVStream* stream = input_->streams[stream_];
-    std::int64_t ts = av_rescale_q(static_cast<std::int64_t>(frame),
-                                   AVRational{1, static_cast<int>(format_.freq)},
-                                   stream->time_base);
+    std::int64_t ts =
+        av_rescale_q(static_cast<std::int64_t>(frame),
+                     AVRational{1, static_cast<int>(format_.freq)}, stream->time_base);
     if (stream->start_time != AV_NOPTS_VALUE)
         ts += stream->start_time;
     if (av_seek_frame(input_.get(), stream_, ts, AVSEEK_FLAG_BACKWARD) < 0 &&

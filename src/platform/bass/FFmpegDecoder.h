@@ -47,7 +47,7 @@ public:
     [[nodiscard]] TPcmFormat Format() const override { return format_; }
     [[nodiscard]] std::optional<std::uint64_t> LengthFrames() const override { return length_; }
     [[nodiscard]] std::size_t Read(std::uint8_t* dst, std::size_t size) override;
-    [[nodiscard]] bool AtEnd() const override { return eof_ && pendingPos_ == pending_.size(); }
+    [[nodiscard]] bool AtEnd() const override;
     [[nodiscard]] bool Seek(std::uint64_t frame) override;
 
 private:
@@ -73,11 +73,13 @@ private:
 
     std::vector<std::uint8_t> pending_; // converted bytes not yet delivered
     std::size_t pendingPos_ = 0;
-    std::uint64_t cursor_ = 0;       // frame index of the first pending byte
-    std::uint64_t skipTo_ = 0;       // after a seek: frames before this one are dropped
+    std::uint64_t cursor_ = 0; // frame index of the first pending byte
+    std::uint64_t skipTo_ = 0; // after a seek: frames before this one are dropped
     bool seeking_ = false;
     bool draining_ = false;
     bool eof_ = false;
+    // Modules render in whole chunks past their end: delivery stops at the announced length.
+    bool capAtLength_ = false;
 };
 
 } // namespace wbass

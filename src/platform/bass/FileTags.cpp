@@ -97,7 +97,8 @@ std::optional<std::string> ReadId3v1Block(const std::string& path) {
     if (!size || *size < 128)
         return std::nullopt;
     std::string block(128, '\0');
-    if (!ReadAt(f.get(), *size - 128, block.data(), block.size()) || block.compare(0, 3, "TAG") != 0)
+    if (!ReadAt(f.get(), *size - 128, block.data(), block.size()) ||
+        block.compare(0, 3, "TAG") != 0)
         return std::nullopt;
     return block;
 }

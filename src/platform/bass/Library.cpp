@@ -2,6 +2,10 @@
 
 #include "Error.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <algorithm>
 #include <chrono>
 
@@ -96,6 +100,8 @@ bool TLibrary::Init(int device, DWORD freq, DWORD flags) {
         return Fail(BASS_ERROR_ALREADY, false);
     if (device < -1 || device > 1)
         return Fail(BASS_ERROR_DEVICE, false);
+    // Damaged input is reported through results, not on the program's standard error.
+    av_log_set_level(AV_LOG_FATAL);
     if (freq == 0)
         freq = 44100;
     if (freq < 8000 || freq > 192000)

@@ -22,7 +22,6 @@ public:
 
 // The default SDL2 output at freq, or nullptr when there is none.
 [[nodiscard]] std::unique_ptr<TOutputDevice> OpenSdlOutput(std::uint32_t freq, TMixFunction mix);
-[[nodiscard]] std::unique_ptr<TOutputDevice> OpenSilentOutput(std::uint32_t freq,
-                                                              TMixFunction mix);
+[[nodiscard]] std::unique_ptr<TOutputDevice> OpenSilentOutput(std::uint32_t freq, TMixFunction mix);
 
 } // namespace wbass

@@ -13,8 +13,7 @@ namespace wbass {
 class TPlaybackRing {
 public:
     // Positions are byte counts since the last Reset. capacity and history are multiples of block.
-    TPlaybackRing(std::size_t capacity, std::size_t history)
-        : data_(capacity), history_(history) {}
+    TPlaybackRing(std::size_t capacity, std::size_t history) : data_(capacity), history_(history) {}
 
     [[nodiscard]] std::size_t Capacity() const { return data_.size(); }
     [[nodiscard]] std::uint64_t WritePos() const { return write_.load(std::memory_order_acquire); }

@@ -1,6 +1,7 @@
 #include "Spectrum.h"
 
 extern "C" {
+#include <libavutil/mem.h>
 #include <libavutil/tx.h>
 }
 
@@ -10,11 +11,17 @@ extern "C" {
 
 namespace wbass {
 
+void TSpectrum::AvFree::operator()(float* p) const noexcept {
+    av_free(p);
+}
+
 TSpectrum::TSpectrum(std::size_t size)
-    : size_(size), window_(size), in_(2 * size), out_(2 * size) {
+    : size_(size), window_(size), in_(static_cast<float*>(av_malloc(2 * size * sizeof(float)))),
+      out_(static_cast<float*>(av_malloc(2 * size * sizeof(float)))) {
     float scale = 1.0f;
     av_tx_fn fn = nullptr;
-    if (av_tx_init(&tx_, &fn, AV_TX_FLOAT_FFT, 0, static_cast<int>(size), &scale, 0) < 0)
+    if (!in_ || !out_ ||
+        av_tx_init(&tx_, &fn, AV_TX_FLOAT_FFT, 0, static_cast<int>(size), &scale, 0) < 0)
         tx_ = nullptr;
     fn_ = fn;
     for (std::size_t i = 0; i < size; ++i)
@@ -28,7 +35,7 @@ TSpectrum::~TSpectrum() {
 }
 
 void TSpectrum::Transform(float* out, std::size_t stride) {
-    fn_(tx_, out_.data(), in_.data(), static_cast<std::ptrdiff_t>(2 * sizeof(float)));
+    fn_(tx_, out_.get(), in_.get(), static_cast<std::ptrdiff_t>(2 * sizeof(float)));
     // The Hann window halves a sine's amplitude: 4/N brings a full-scale one to 1.0.
     const float norm = 4.0f / static_cast<float>(size_);
     for (std::size_t k = 0; k < size_ / 2; ++k)

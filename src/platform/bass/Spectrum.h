@@ -25,8 +25,7 @@ public:
     // frames holds Size() frames of format. Writes Size()/2 magnitudes of the channels mixed, or
     // with individual Size()/2 x chans values interleaved per channel. A full-scale sine gives
     // about 1.0 in its bin (bin k is k x freq / Size() Hz).
-    void Compute(const std::uint8_t* frames, const TPcmFormat& format, bool individual,
-                 float* out);
+    void Compute(const std::uint8_t* frames, const TPcmFormat& format, bool individual, float* out);
 
 private:
     void Transform(float* out, std::size_t stride);
@@ -34,9 +33,13 @@ private:
     std::size_t size_;
     AVTXContext* tx_ = nullptr;
     void (*fn_)(AVTXContext*, void*, void*, std::ptrdiff_t) = nullptr;
+    struct AvFree {
+        void operator()(float* p) const noexcept;
+    };
     std::vector<float> window_;
-    std::vector<float> in_;  // complex input, interleaved re/im
-    std::vector<float> out_; // complex output
+    // Complex input and output, interleaved re/im; av_malloc'ed for the SIMD transforms.
+    std::unique_ptr<float[], AvFree> in_;
+    std::unique_ptr<float[], AvFree> out_;
 };
 
 // Largest magnitude per channel (left, right; mono counts for both) over frames, 0..32768.

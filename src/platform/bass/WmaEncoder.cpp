@@ -46,8 +46,7 @@ std::unique_ptr<TWmaEncoder> TWmaEncoder::Open(std::uint32_t freq, std::uint32_t
         return Fail(BASS_ERROR_FORMAT, nullptr);
 
     enc->stream_ = avformat_new_stream(enc->output_.get(), nullptr);
-    if (enc->stream_ == nullptr ||
-        avcodec_parameters_from_context(enc->stream_->codecpar, c) < 0)
+    if (enc->stream_ == nullptr || avcodec_parameters_from_context(enc->stream_->codecpar, c) < 0)
         return Fail(BASS_ERROR_MEM, nullptr);
     enc->stream_->time_base = c->time_base;
 

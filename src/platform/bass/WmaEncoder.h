@@ -16,9 +16,9 @@ class TWmaEncoder {
 public:
     // nullptr with the error code set when the file or the encoder cannot be opened. With
     // tagsFirst, the header waits for SetTag(nullptr, nullptr).
-    [[nodiscard]] static std::unique_ptr<TWmaEncoder>
-    Open(std::uint32_t freq, std::uint32_t chans, std::uint32_t bitrate, const std::string& path,
-         bool tagsFirst);
+    [[nodiscard]] static std::unique_ptr<TWmaEncoder> Open(std::uint32_t freq, std::uint32_t chans,
+                                                           std::uint32_t bitrate,
+                                                           const std::string& path, bool tagsFirst);
     ~TWmaEncoder();
     TWmaEncoder(const TWmaEncoder&) = delete;
     TWmaEncoder& operator=(const TWmaEncoder&) = delete;
@@ -43,7 +43,7 @@ private:
     FFmpegPtr<AVPacket> packet_;
     AVStream* stream_ = nullptr; // owned by output_
     std::uint32_t chans_ = 0;
-    std::vector<float> pending_;  // interleaved samples waiting for a whole frame
+    std::vector<float> pending_;        // interleaved samples waiting for a whole frame
     std::vector<std::uint8_t> partial_; // bytes of an incomplete sample frame
     std::int64_t pts_ = 0;
     bool headerWritten_ = false;

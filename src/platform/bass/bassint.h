@@ -18,8 +18,8 @@ typedef void WAVORA_TAPPROC(DWORD channel, const void* data, DWORD length, void*
 BASSDEF BOOL WavoraBass_SetTap(DWORD channel, WAVORA_TAPPROC* proc, void* user);
 
 /* BASS_StreamCreateFile restricted to one FFmpeg input format ("asf", ...). */
-BASSDEF HSTREAM WavoraBass_StreamCreateFileFormat(const char* file, DWORD flags,
-                                                  const char* format, DWORD ctype);
+BASSDEF HSTREAM WavoraBass_StreamCreateFileFormat(const char* file, DWORD flags, const char* format,
+                                                  DWORD ctype);
 
 /* Sets the calling thread's error code (for the add-ons' own calls). */
 BASSDEF void WavoraBass_SetError(int code);

@@ -12,8 +12,9 @@ extern "C" {
 typedef DWORD HWMENCODE; /* WMA encoder */
 
 /* BASS_WMA_EncodeOpen* flags */
-#define BASS_WMA_ENCODE_TAGS 0x10000 /* tags may be set (BASS_WMA_EncodeSetTag) before the audio   \
-                                      */
+#define BASS_WMA_ENCODE_TAGS                                                                       \
+    0x10000 /* tags may be set (BASS_WMA_EncodeSetTag) before the audio                            \
+             */
 
 typedef void CLIENTCONNECTPROC(HWMENCODE handle, BOOL connect, const char* ip, void* user);
 
