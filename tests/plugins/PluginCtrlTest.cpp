@@ -137,10 +137,10 @@ TEST_F(PluginManager, LoadFillsTheRecordAndTheInfo) {
     EXPECT_EQ(module->dsp_isactive(), 0);
     EXPECT_EQ(module->dsp_dosamples(samples.data(), 2, 16, 2, 44100), 2);
     EXPECT_EQ(samples, (std::array<short, 4>{1, -2, 3, -4}));
-    int spec = 7;
+    int spectrum = 7;
     int wave = 9;
-    EXPECT_EQ(module->VSAGetMode(&spec, &wave), 0);
-    EXPECT_EQ(spec, 7);
+    EXPECT_EQ(module->VSAGetMode(&spectrum, &wave), 0);
+    EXPECT_EQ(spectrum, 7);
     EXPECT_EQ(wave, 9);
     EXPECT_EQ(module->SAGetMode(), 0);
     EXPECT_EQ(module->SAAdd(samples.data(), 0, 0), 0);

@@ -92,7 +92,7 @@ typedef struct In_Module {
     int (*SAGetMode)(void);
     int (*SAAdd)(void* data, int timestamp, int csa);
     void (*VSAAddPCMData)(void* PCMData, int nch, int bps, int timestamp);
-    int (*VSAGetMode)(int* specNch, int* waveNch);
+    int (*VSAGetMode)(int* spectrumChannels, int* waveChannels);
     int (*VSAAdd)(void* data, int timestamp);
     void (*VSASetInfo)(int srate, int nch);
     int (*dsp_isactive)(void);
