@@ -1,6 +1,7 @@
 #include "MessageWindow.h"
 
 #include <QCoreApplication>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
@@ -22,6 +23,8 @@ WindowTable& table() {
     return instance;
 }
 
+std::atomic<std::uint64_t> handOver{0}; // see TWindowMessage::Publish
+
 HWND registerWindow(TMessageWindow* window) {
     WindowTable& t = table();
     const std::lock_guard guard(t.lock);
@@ -34,6 +37,19 @@ HWND registerWindow(TMessageWindow* window) {
 
 TWindowMessage::TWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam)
     : QEvent(EventType()), Message(message), WParam(wParam), LParam(lParam) {}
+
+TWindowMessage::~TWindowMessage() {
+    // Also deleted unread, when its window goes first.
+    Receive();
+}
+
+void TWindowMessage::Publish() {
+    handOver.fetch_add(1, std::memory_order_release);
+}
+
+void TWindowMessage::Receive() {
+    (void)handOver.load(std::memory_order_acquire);
+}
 
 QEvent::Type TWindowMessage::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -56,11 +72,15 @@ bool TMessageWindow::Post(HWND window, unsigned message, WPARAM wParam, LPARAM l
     if (found == t.windows.end()) {
         return false;
     }
-    QCoreApplication::postEvent(found->second, new TWindowMessage(message, wParam, lParam));
+    // Qt takes ownership of the event.
+    auto* event = new TWindowMessage(message, wParam, lParam);
+    TWindowMessage::Publish();
+    QCoreApplication::postEvent(found->second, event);
     return true;
 }
 
 bool TMessageWindow::event(QEvent* e) {
+    TWindowMessage::Receive();
     if (e->type() != TWindowMessage::EventType()) {
         return QObject::event(e);
     }

@@ -17,6 +17,15 @@ inline constexpr unsigned WM_QUIT = 0x12;
 class TWindowMessage final : public QEvent {
 public:
     TWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+    ~TWindowMessage() override;
+    TWindowMessage(const TWindowMessage&) = delete;
+    TWindowMessage& operator=(const TWindowMessage&) = delete;
+
+    // Called by the posting thread after construction and by the receiving thread before any
+    // use: the message crosses threads inside Qt's queue, whose lock tools outside Qt cannot
+    // see; this pairs a release with an acquire in the C++ memory model as well.
+    static void Publish();
+    static void Receive();
 
     [[nodiscard]] static QEvent::Type EventType();
 
