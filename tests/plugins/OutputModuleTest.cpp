@@ -8,6 +8,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -212,6 +213,10 @@ struct OpenCase {
     int bits;
     std::uint32_t ring;
 };
+
+void PrintTo(const OpenCase& c, std::ostream* os) {
+    *os << c.rate << "/" << c.channels << "/" << c.bits;
+}
 
 class OpenFormats : public OutputStream, public testing::WithParamInterface<OpenCase> {};
 

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -99,6 +100,10 @@ struct LoadCase {
     const char* name;
     LoadResult result;
 };
+
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << '"' << c.name << '"';
+}
 
 class LoadResults : public PluginManager, public testing::WithParamInterface<LoadCase> {};
 
@@ -219,6 +224,10 @@ struct ClaimCase {
     bool asked;
     bool claimed;
 };
+
+void PrintTo(const ClaimCase& c, std::ostream* os) {
+    *os << c.file;
+}
 
 class Claims : public PluginManager, public testing::WithParamInterface<ClaimCase> {};
 

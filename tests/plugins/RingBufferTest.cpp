@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <ostream>
 #include <vector>
 
 namespace wavora {
@@ -22,6 +23,10 @@ struct FormatCase {
     std::uint32_t chunk;
     std::uint32_t ringFrom88200;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.format.SampleRate << "/" << c.format.Channels << "/" << c.format.Bits;
+}
 
 class FormatSizes : public testing::TestWithParam<FormatCase> {};
 
