@@ -16,15 +16,27 @@
 
 namespace bass_test {
 
+inline std::filesystem::path ScratchPath() {
+    return std::filesystem::temp_directory_path() /
+           ("wavora-bass-test-" + std::to_string(getpid()));
+}
+
 inline std::filesystem::path ScratchDir() {
     static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() /
-                 ("wavora-bass-test-" + std::to_string(getpid()));
-        std::filesystem::create_directories(d);
-        return d;
+        std::filesystem::create_directories(ScratchPath());
+        return ScratchPath();
     }();
     return dir;
 }
+
+// The scratch folder goes when the test program ends.
+struct TScratchCleaner {
+    ~TScratchCleaner() {
+        std::error_code ignored;
+        std::filesystem::remove_all(ScratchPath(), ignored);
+    }
+};
+inline TScratchCleaner gScratchCleaner;
 
 inline void Put16(std::string& s, std::uint32_t v) {
     s.push_back(static_cast<char>(v & 0xFF));
