@@ -524,10 +524,9 @@ void SetInfo(int bitrate, int srate, int stereo, int /*synched*/) {
 std::uint32_t OutputStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint32_t n,
                                void* /*user*/) {
     IoPlugState& s = state();
-    // While the plug-in merely lags and more than 2 s of a known duration remain, wait for
-    // data instead of ending the stream.
-    // The library may ask for as much as the whole ring holds, which no writer can reach:
-    // half the ring is enough to go on with.
+    // While the plug-in merely lags, wait for data instead of ending the stream. The library
+    // may ask for as much as the whole ring holds, which no writer can reach: half the ring
+    // is enough to go on with.
     const std::uint32_t enough = std::min(n, s.ring.Size() / 2);
     if (!s.endOfInput && s.ring.Used() < enough) {
         if (pluginOwesData()) {
