@@ -50,6 +50,9 @@ struct IoPlugState {
     // Bumped by every reset of the relay under the writer's side, so that a fetch taken before
     // a reset is never stored after it.
     std::atomic<std::uint64_t> relayGeneration{0};
+    // Set by a reset, cleared by the relay stream's next read: until the source has been
+    // repositioned and the stream plays again, nothing is fetched.
+    std::atomic<bool> fillsHeld{false};
 
     std::atomic<bool> prebuffering{false};
     std::atomic<bool> endOfInput{false};
@@ -566,6 +569,7 @@ std::uint32_t OutputStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint
 std::uint32_t RelayStreamProc(std::uint32_t /*handle*/, void* buffer, std::uint32_t n,
                               void* /*user*/) {
     IoPlugState& s = state();
+    s.fillsHeld = false;
     // Wait for the feeder to prebuffer, asking again now and then: a request can be dropped
     // while the ring is being reset. Without a feeder nothing would ever end the wait.
     auto nextRequest = std::chrono::steady_clock::now();
@@ -601,7 +605,7 @@ void SetEndOfInput() {
 void FillRelayBuffer() {
     IoPlugState& s = state();
     const std::uint32_t relay = s.relayStream;
-    if (relay == 0 || s.endOfInput) {
+    if (relay == 0 || s.endOfInput || s.fillsHeld) {
         return;
     }
     const std::uint32_t chunk = currentFormat().ChunkBytes();
@@ -709,6 +713,7 @@ void ResetRelay() {
     IoPlugState& s = state();
     const TRingGuard guard(s.ringLock, Side::Writer);
     s.relayGeneration.fetch_add(1);
+    s.fillsHeld = true;
     s.ring.Reset();
     s.fetchedCount = 0;
     s.prebuffering = true;

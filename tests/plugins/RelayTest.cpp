@@ -90,6 +90,34 @@ TEST_F(Relay, PlaysEveryDecodedByteInOrder) {
     EXPECT_EQ(RelayPlayedTime(), 2300);
 }
 
+TEST_F(Relay, ASeekOfTheSourcePlaysOnFromTheNewPlaceWithNothingStale) {
+    const std::vector<std::uint8_t> pcm = noisePcm(88200 * 4); // 2 s
+    ASSERT_NE(decodeWav(pcm), 0u);
+    test::ByteSink sink;
+    SetStreamDataObserver(&test::ByteSink::Observe, &sink);
+    const DWORD relay = StartRelay(source, 44100, 2, 16);
+    ASSERT_NE(relay, 0u);
+    ASSERT_TRUE(bass::BASS_ChannelPlay(relay, 1));
+    test::RunEventsUntil([] { return false; }, 300ms);
+    // The player's seek: stop the stream, reset the relay, move the source, play again.
+    bass::BASS_ChannelStop(relay);
+    ResetRelay();
+    test::RunEventsUntil([] { return false; }, 50ms); // a fill request may still be queued
+    constexpr std::size_t seekTo = 66150 * 4;         // 1.5 s
+    ASSERT_TRUE(bass::BASS_ChannelSetPosition(source, seekTo));
+    ASSERT_TRUE(bass::BASS_ChannelPlay(relay, 1));
+    EXPECT_TRUE(test::RunEventsUntil(
+        [&] { return bass::BASS_ChannelIsActive(relay) == BASS_ACTIVE_STOPPED; }, 15s));
+
+    const std::vector<std::uint8_t> played = sink.Take();
+    const std::size_t tail = pcm.size() - seekTo;
+    ASSERT_GT(played.size(), tail);
+    const auto head = static_cast<std::ptrdiff_t>(played.size() - tail);
+    EXPECT_TRUE(std::equal(played.begin(), played.begin() + head, pcm.begin()));
+    EXPECT_TRUE(std::equal(played.begin() + head, played.end(),
+                           pcm.begin() + static_cast<std::ptrdiff_t>(seekTo)));
+}
+
 TEST_F(Relay, AShortFetchEndsTheInputAfterStoringIt) {
     const std::vector<std::uint8_t> pcm = noisePcm(4000); // less than one 4608-byte chunk
     ASSERT_NE(decodeWav(pcm), 0u);
