@@ -1,7 +1,7 @@
-#include "AppDirectory.h"
 #include "Application.h"
 #include "SkinFrame.h"
 #include "WidgetMessages.h"
+#include "ioplug.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     app.setStyleSheet(wavora::TSkinFrame::dialogStyleSheet());
     wavora::InstallWidgetMessageHandler();
 
-    wavora::TWavoraWindows windows(wavora::appDirectory());
+    wavora::TWavoraWindows windows(wavora::AppDirectory());
     closeOnTermination(windows.main());
     windows.show();
     return QApplication::exec();

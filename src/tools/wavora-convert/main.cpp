@@ -1,6 +1,5 @@
 // wavora-convert: the window's conversion without the window, for scripts and servers. The
 // same transcoder, the same options.dat and the same naming rules; several files at once.
-#include "AppDirectory.h"
 #include "BassLoader.h"
 #include "BassSession.h"
 #include "CDOptions.h"
@@ -9,6 +8,7 @@
 #include "ParallelBatch.h"
 #include "SourceTags.h"
 #include "ToolOptions.h"
+#include "ioplug.h"
 
 #include <atomic>
 #include <chrono>
@@ -64,7 +64,7 @@ EncoderSettings EncoderFrom(const CDOptions& options) {
 }
 
 int Run(const ToolOptions& tool) {
-    const std::string program = appDirectory();
+    const std::string program = AppDirectory();
     CDOptions options;
     options.CurOutput = program + "output";
     const auto loaded = LoadOptionsFile(program + "options.dat", options);
