@@ -5,46 +5,13 @@
 #include <string>
 
 namespace bass {
-
-#define WAVORA_DEFINE_ENTRY(name) decltype(&::name) name = nullptr;
-WAVORA_BASS_NAMES(WAVORA_DEFINE_ENTRY)
-#undef WAVORA_DEFINE_ENTRY
-
-namespace {
-
-// User-interface thread only.
-ModuleHandle gModule;
-
-void ClearEntries() {
-#define WAVORA_CLEAR_ENTRY(name) name = nullptr;
-    WAVORA_BASS_NAMES(WAVORA_CLEAR_ENTRY)
-#undef WAVORA_CLEAR_ENTRY
-}
-
-bool ResolveAll(void* module) {
-    bool all = true;
-#define WAVORA_RESOLVE_ENTRY(name) all = Resolve(module, #name, name) && all;
-    WAVORA_BASS_NAMES(WAVORA_RESOLVE_ENTRY)
-#undef WAVORA_RESOLVE_ENTRY
-    return all;
-}
-
-} // namespace
+WAVORA_LIBRARY_ENTRIES(WAVORA_BASS_NAMES)
 } // namespace bass
 
 bool LoadBass(const std::string& path) {
     using namespace bass;
-    if (gModule)
-        return true;
-    ModuleHandle module = OpenModule(path.empty() ? std::string(kBassLibraryName) : path);
-    if (!module)
-        return false;
-    if (!ResolveAll(module.get())) {
-        ClearEntries();
-        return false;
-    }
-    gModule = std::move(module);
-    return true;
+    return LoadWhole(gModule, path.empty() ? std::string(kBassLibraryName) : path, ResolveAll,
+                     ClearEntries);
 }
 
 void UnloadBass() {

@@ -25,4 +25,42 @@ template <typename Fn>
     return symbol != nullptr;
 }
 
+// Loads path into module whole or not at all: when any name is missing the module is freed and
+// every entry point cleared. A module already loaded answers true at once.
+template <typename ResolveAllFn, typename ClearFn>
+[[nodiscard]] bool LoadWhole(ModuleHandle& module, const std::string& path, ResolveAllFn resolveAll,
+                             ClearFn clearEntries) {
+    if (module)
+        return true;
+    ModuleHandle opened = OpenModule(path);
+    if (!opened)
+        return false;
+    if (!resolveAll(opened.get())) {
+        clearEntries();
+        return false;
+    }
+    module = std::move(opened);
+    return true;
+}
+
 } // namespace bass
+
+#define WAVORA_DEFINE_ENTRY_(name) decltype(&::name) name = nullptr;
+#define WAVORA_CLEAR_ENTRY_(name) name = nullptr;
+#define WAVORA_RESOLVE_ENTRY_(name) all = Resolve(module, #name, name) && all;
+
+// Inside namespace bass: the entry-point variables of a name list, the module they come from
+// (user-interface thread only), and the helpers that fill and clear them.
+#define WAVORA_LIBRARY_ENTRIES(LIST)                                                               \
+    LIST(WAVORA_DEFINE_ENTRY_)                                                                     \
+    namespace {                                                                                    \
+    ModuleHandle gModule;                                                                          \
+    void ClearEntries() {                                                                          \
+        LIST(WAVORA_CLEAR_ENTRY_)                                                                  \
+    }                                                                                              \
+    bool ResolveAll(void* module) {                                                                \
+        bool all = true;                                                                           \
+        LIST(WAVORA_RESOLVE_ENTRY_)                                                                \
+        return all;                                                                                \
+    }                                                                                              \
+    }
