@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <unistd.h>
 
@@ -47,13 +48,44 @@ bool HasAudio(const std::string& path) {
     return !error && size > 0;
 }
 
+enum class BlockLoop { Ended, Stopped, ConsumerFailed };
+
+// Reads the channel block by block to its end (the decoded length is an estimate: it only
+// drives the gauge), handing each block to consume, moving the gauge and pumping messages
+// after every block. keepGoing is asked before each read.
+template <typename KeepGoing, typename Consume>
+BlockLoop ReadToEnd(TBassChannel& channel, const ConvertControl& control,
+                    std::vector<std::uint8_t>& buffer, KeepGoing keepGoing, Consume consume) {
+    std::uint32_t length = channel.Length();
+    if (length == 0) {
+        length = UnknownLength;
+    }
+    control.Maximum(length);
+    std::uint64_t processed = 0;
+    while (keepGoing() && channel.IsActive()) {
+        const std::uint32_t got = channel.Read(buffer.data(), PipeBlockBytes);
+        if (got == 0 || got == ReadError) {
+            break;
+        }
+        if (!consume(std::span<const std::uint8_t>(buffer.data(), got))) {
+            return BlockLoop::ConsumerFailed;
+        }
+        processed += got;
+        control.Progress(static_cast<std::uint32_t>(std::min<std::uint64_t>(processed, length)));
+        control.Pump();
+        if (control.StopRequested()) {
+            return BlockLoop::Stopped;
+        }
+    }
+    return BlockLoop::Ended;
+}
+
 struct PipeResult {
     bool started = false;
     bool stopped = false;
 };
 
-// Reads the channel to its end (the decoded length is an estimate: it only drives the
-// gauge), every read feeding the encoder program.
+// Every read of the channel also feeds the encoder program attached to it.
 PipeResult RunEncoderPipe(TBassChannel& channel, const std::string& commandLine,
                           const ConvertControl& control, std::vector<std::uint8_t>& buffer) {
     PipeResult result;
@@ -62,25 +94,9 @@ PipeResult RunEncoderPipe(TBassChannel& channel, const std::string& commandLine,
         return result;
     }
     result.started = true;
-    std::uint32_t length = channel.Length();
-    if (length == 0) {
-        length = UnknownLength;
-    }
-    control.Maximum(length);
-    std::uint64_t processed = 0;
-    while (pipe.IsActive() && channel.IsActive()) {
-        const std::uint32_t got = channel.Read(buffer.data(), PipeBlockBytes);
-        if (got == 0 || got == ReadError) {
-            break;
-        }
-        processed += got;
-        control.Progress(static_cast<std::uint32_t>(std::min<std::uint64_t>(processed, length)));
-        control.Pump();
-        if (control.StopRequested()) {
-            result.stopped = true;
-            break;
-        }
-    }
+    result.stopped = ReadToEnd(
+                         channel, control, buffer, [&pipe] { return pipe.IsActive(); },
+                         [](std::span<const std::uint8_t>) { return true; }) == BlockLoop::Stopped;
     pipe.Stop();
     return result;
 }
@@ -111,30 +127,14 @@ WmaResult RunWmaEncoder(TBassChannel& channel, const std::string& path, int kbps
     encoder.SetTag("WM/Year", tags.year);
     encoder.EndTags();
 
-    std::uint32_t length = channel.Length();
-    if (length == 0) {
-        length = UnknownLength;
-    }
-    control.Maximum(length);
-    std::uint64_t processed = 0;
-    while (channel.IsActive()) {
-        const std::uint32_t got = channel.Read(buffer.data(), PipeBlockBytes);
-        if (got == 0 || got == ReadError) {
-            break;
-        }
-        const auto pcm = converter.Convert({buffer.data(), got});
-        if (!pcm.empty() && !encoder.Write(pcm)) {
-            result.writeFailed = true;
-            break;
-        }
-        processed += got;
-        control.Progress(static_cast<std::uint32_t>(std::min<std::uint64_t>(processed, length)));
-        control.Pump();
-        if (control.StopRequested()) {
-            result.stopped = true;
-            break;
-        }
-    }
+    const BlockLoop loop = ReadToEnd(
+        channel, control, buffer, [] { return true; },
+        [&](std::span<const std::uint8_t> block) {
+            const auto pcm = converter.Convert(block);
+            return pcm.empty() || encoder.Write(pcm);
+        });
+    result.stopped = loop == BlockLoop::Stopped;
+    result.writeFailed = loop == BlockLoop::ConsumerFailed;
     if (!result.writeFailed) {
         const auto tail = converter.Flush();
         if (!tail.empty() && !encoder.Write(tail)) {
