@@ -36,9 +36,9 @@ for target in "${targets[@]}"; do
     corpus=$work/corpus-$target
     mkdir -p "$corpus"
     "$dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=65536 -print_final_stats=1 "$corpus" "$seeds" 2>"$work/$target.log" || {
+        -max_len=65536 -print_final_stats=1 -artifact_prefix="$dir/" "$corpus" "$seeds" 2>"$work/$target.log" || {
         tail -n 60 "$work/$target.log"
-        echo "$target failed"
+        echo "$target failed; the input is kept in $dir"
         exit 1
     }
     grep -E 'stat::number_of_executed_units|cov:' "$work/$target.log" | tail -n 2
