@@ -1,5 +1,6 @@
 #include "FuzzFile.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,26 +11,35 @@ namespace wavora::fuzz {
 
 namespace {
 
-const std::string& ScratchFolder() {
-    static const std::string folder = [] {
+// A plain array, not a std::string: the clean-up at exit runs after static objects are
+// destroyed and must not touch one.
+std::array<char, 4096> gScratchFolder{};
+
+void RemoveScratchFolder() {
+    const std::string folder(gScratchFolder.data());
+    for (const char* name : {"/input", "/input~"}) {
+        ::unlink((folder + name).c_str());
+    }
+    ::rmdir(folder.c_str());
+}
+
+std::string ScratchFolder() {
+    static const bool made = [] {
         // WAVORA_FUZZ_SCRATCH names a parent folder (the fuzz stage gives a memory-backed one
         // that it removes); every input is written and flushed there, often twice.
         const char* parent = std::getenv("WAVORA_FUZZ_SCRATCH");
-        std::string pattern =
-            std::string(parent != nullptr ? parent : "/tmp") + "/wavora-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
+        const int length =
+            std::snprintf(gScratchFolder.data(), gScratchFolder.size(), "%s/wavora-fuzz-XXXXXX",
+                          parent != nullptr ? parent : "/tmp");
+        if (length < 0 || static_cast<std::size_t>(length) >= gScratchFolder.size() ||
+            ::mkdtemp(gScratchFolder.data()) == nullptr) {
             std::abort();
         }
-        std::atexit([] {
-            const std::string& folder = ScratchFolder();
-            for (const char* name : {"/input", "/input~"}) {
-                ::unlink((folder + name).c_str());
-            }
-            ::rmdir(folder.c_str());
-        });
-        return pattern;
+        std::atexit(RemoveScratchFolder);
+        return true;
     }();
-    return folder;
+    (void)made;
+    return gScratchFolder.data();
 }
 
 } // namespace
