@@ -15,12 +15,9 @@ bool LoadBass(const std::string& path) {
 }
 
 void UnloadBass() {
-    using namespace bass;
-    if (!gModule)
-        return;
-    bass::BASS_Free();
-    ClearEntries();
-    gModule.reset();
+    if (bass::gModule)
+        bass::BASS_Free();
+    bass::UnloadWhole(bass::gModule, bass::ClearEntries);
 }
 
 bool IsBassLoaded() {

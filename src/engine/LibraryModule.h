@@ -43,6 +43,26 @@ template <typename ResolveAllFn, typename ClearFn>
     return true;
 }
 
+// An add-on is loaded by full path only, never searched for.
+template <typename ResolveAllFn, typename ClearFn>
+[[nodiscard]] bool LoadAddOn(ModuleHandle& module, const std::string& path, ResolveAllFn resolveAll,
+                             ClearFn clearEntries) {
+    if (module)
+        return true;
+    if (path.empty() || path.front() != '/')
+        return false;
+    return LoadWhole(module, path, resolveAll, clearEntries);
+}
+
+// Clears every entry point, then frees the module; nothing when it is not loaded.
+template <typename ClearFn>
+void UnloadWhole(ModuleHandle& module, ClearFn clearEntries) {
+    if (!module)
+        return;
+    clearEntries();
+    module.reset();
+}
+
 } // namespace bass
 
 #define WAVORA_DEFINE_ENTRY_(name) decltype(&::name) name = nullptr;

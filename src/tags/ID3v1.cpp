@@ -171,15 +171,6 @@ bool ReadLastBlock(TReadFile& file, Block& block, std::int64_t& size) {
                           block.size());
 }
 
-struct Fd {
-    int fd;
-    ~Fd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
 } // namespace
 
 void TID3v1::Clear() {
@@ -284,7 +275,7 @@ bool TID3v1::RemoveTag(const std::string& fileName) {
     if (!MakeWritable(fileName)) {
         return false;
     }
-    const Fd file{::open(fileName.c_str(), O_RDWR | O_CLOEXEC)};
+    const ScopedFd file{::open(fileName.c_str(), O_RDWR | O_CLOEXEC)};
     return file.fd >= 0 && ::ftruncate(file.fd, size - static_cast<off_t>(kTagSize)) == 0;
 }
 
@@ -321,7 +312,7 @@ bool TID3v1::WriteTag(const std::string& fileName) {
     if (!MakeWritable(fileName)) {
         return false;
     }
-    const Fd file{::open(fileName.c_str(), O_RDWR | O_CLOEXEC)};
+    const ScopedFd file{::open(fileName.c_str(), O_RDWR | O_CLOEXEC)};
     if (file.fd < 0) {
         return false;
     }

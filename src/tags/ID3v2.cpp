@@ -346,15 +346,6 @@ std::vector<std::uint8_t> CommentContent(std::string_view utf8) {
     return out;
 }
 
-struct Fd {
-    int fd;
-    ~Fd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
 } // namespace
 
 void TID3v2::Clear() {
@@ -526,7 +517,7 @@ bool TID3v2::WriteTag(const std::string& fileName) {
     if (!MakeWritable(fileName)) {
         return false;
     }
-    const Fd file{::open(fileName.c_str(), O_RDWR | O_CLOEXEC)};
+    const ScopedFd file{::open(fileName.c_str(), O_RDWR | O_CLOEXEC)};
     if (file.fd < 0) {
         return false;
     }

@@ -35,15 +35,6 @@ std::int64_t PreadFully(int fd, std::int64_t offset, void* data, std::size_t cou
     return static_cast<std::int64_t>(done);
 }
 
-struct FdCloser {
-    int fd;
-    ~FdCloser() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
 std::string ResolveTarget(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -63,7 +54,7 @@ bool SyncFolderOf(const std::string& path) {
     if (fd < 0) {
         return false;
     }
-    const FdCloser closer{fd};
+    const ScopedFd closer{fd};
     return ::fsync(fd) == 0 || errno == EINVAL;
 }
 
@@ -218,6 +209,12 @@ bool ReplaceFileContent(const std::string& path, const std::function<bool(int fd
     // the rewrite.
     SyncFolderOf(target);
     return true;
+}
+
+ScopedFd::~ScopedFd() {
+    if (fd >= 0) {
+        ::close(fd);
+    }
 }
 
 } // namespace wavora

@@ -40,6 +40,15 @@ private:
 // the file does not exist or its mode cannot be changed.
 [[nodiscard]] bool MakeWritable(const std::string& path);
 
+// Owns a file descriptor (negative: none) and closes it when it goes.
+struct ScopedFd {
+    explicit ScopedFd(int descriptor) : fd(descriptor) {}
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+    ~ScopedFd();
+    int fd;
+};
+
 [[nodiscard]] bool WriteAll(int fd, const void* data, std::size_t count);
 // Copies `count` bytes of `source` from `offset`; false when fewer exist.
 [[nodiscard]] bool CopyRange(int source, std::int64_t offset, std::int64_t count, int target);
