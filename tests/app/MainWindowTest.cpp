@@ -1,5 +1,6 @@
 // The windows driven as a user drives them, on the offscreen platform, each test with a
 // program folder of its own.
+#include "../support/QtTestEnvironment.h"
 #include "Application.h"
 #include "CDOptions.h"
 #include "MessageBox.h"
@@ -9,7 +10,6 @@
 #include "VisualEffects.h"
 #include "WidgetMessages.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -27,23 +27,6 @@
 
 namespace wavora {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "mainwindow_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] const auto* const environment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 struct Message {
     MessageKind kind;

@@ -1,9 +1,9 @@
 // The skin contract of the toolkit: named objects, areas and the bitmap font.
+#include "../support/QtTestEnvironment.h"
 #include "SkinFrame.h"
 #include "SkinGauge.h"
 #include "SkinLabel.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QToolButton>
@@ -12,23 +12,6 @@
 
 namespace wavora {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "skin_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] const auto* const environment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class SkinTest : public ::testing::Test {
 protected:
