@@ -114,9 +114,11 @@ std::size_t VbrHeaderOffset(const FrameHeader& f) {
 // `window` has kWindowSize bytes followed by zeros, so every fixed-size read below stays in it.
 VBRData ReadVbr(const std::uint8_t* p) {
     VBRData vbr;
-    if (BytesAre(p, "Xing")) {
+    // "Info" is the form LAME and FFmpeg write into constant-bit-rate files; its first frame
+    // may be coded at a lower rate than the audio, so only its counts tell the truth.
+    if (BytesAre(p, "Xing") || BytesAre(p, "Info")) {
         vbr.Found = true;
-        vbr.Id = "Xing";
+        vbr.Id.assign(reinterpret_cast<const char*>(p), 4);
         vbr.Frames = static_cast<std::int32_t>(ReadBE32(p + 8));
         vbr.Bytes = static_cast<std::int32_t>(ReadBE32(p + 12));
         vbr.Scale = p[119];

@@ -32,7 +32,7 @@ struct FrameHeader {
     std::uint8_t EmphasisIndex = 0;
 };
 
-// A Xing or VBRI header found in the first frame.
+// A Xing (or its constant-bit-rate form "Info") or VBRI header found in the first frame.
 struct VBRData {
     bool Found = false;
     std::string Id;

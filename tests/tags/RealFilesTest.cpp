@@ -7,6 +7,7 @@
 #include "WAVfile.h"
 #include "WMAfile.h"
 
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -188,6 +189,52 @@ TEST_F(RealFiles, WavFromFFmpeg) {
     EXPECT_EQ(wav.BitsPerSample(), 16);
     // FFmpeg adds a LIST chunk, which the 44-byte view counts as audio.
     EXPECT_NEAR(wav.Duration(), 4.0, 0.01);
+}
+
+// Files of the two common encoders at constant rates (with their "Info" header, whose own frame
+// may be coded at a lower rate than the audio) and in VBR, with and without an ID3v2 tag: bit
+// rate and duration agree with FFmpeg's reading.
+TEST_F(RealFiles, Mp3BitRateAndDurationAgreeWithFFmpeg) {
+    const std::string noise = dir_->Path("noise.wav");
+    ASSERT_EQ(Shell("ffmpeg -nostdin -loglevel error -f lavfi -i "
+                    "anoisesrc=d=8:a=0.2:color=pink -ac 2 -ar 44100 " +
+                    Quote(noise)),
+              0);
+    struct Case {
+        const char* name;
+        const char* command; // %in and %out stand for the source and the output
+    };
+    static constexpr std::array<Case, 10> cases{{
+        {"lame 64", "lame --quiet -b 64 %in %out"},
+        {"lame 128 id3v2", "lame --quiet -b 128 --id3v2-only --tt Title %in %out"},
+        {"lame 320", "lame --quiet -b 320 %in %out"},
+        {"lame vbr", "lame --quiet -V 2 %in %out"},
+        {"lame 32 mono 22050", "lame --quiet -m m --resample 22.05 -b 32 %in %out"},
+        {"ffmpeg default", "ffmpeg -nostdin -loglevel error -i %in %out"},
+        {"ffmpeg 320 no id3v2", "ffmpeg -nostdin -loglevel error -i %in -b:a 320k "
+                                "-id3v2_version 0 %out"},
+        {"ffmpeg 64 mono", "ffmpeg -nostdin -loglevel error -i %in -ac 1 -b:a 64k %out"},
+        {"ffmpeg vbr", "ffmpeg -nostdin -loglevel error -i %in -q:a 4 %out"},
+        {"ffmpeg 48 at 24000", "ffmpeg -nostdin -loglevel error -i %in -ar 24000 -b:a 48k %out"},
+    }};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string mp3 = dir_->Path(std::string(c.name) + ".mp3");
+        std::string command = c.command;
+        command.replace(command.find("%in"), 3, Quote(noise));
+        command.replace(command.find("%out"), 4, Quote(mp3));
+        ASSERT_EQ(Shell(command), 0);
+        TMPEGaudio mpeg;
+        ASSERT_TRUE(mpeg.ReadFile(mp3));
+        ASSERT_TRUE(mpeg.Valid());
+        const double duration = std::stod(Probe(mp3, "format=duration"));
+        std::string rate = Probe(mp3, "stream=bit_rate");
+        if (rate.empty() || rate == "N/A") {
+            rate = Probe(mp3, "format=bit_rate");
+        }
+        EXPECT_NEAR(mpeg.Duration(), duration, duration * 0.01);
+        EXPECT_NEAR(mpeg.BitRate() * 1000.0, std::stod(rate), std::stod(rate) * 0.01);
+    }
 }
 
 TEST_F(RealFiles, InspectorPrintsOneJsonLinePerFile) {
