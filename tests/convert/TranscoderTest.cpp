@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -324,6 +325,56 @@ TEST(Transcoder, Id3v1TransferWhenId3v2IsOff) {
     EXPECT_EQ(read.title, SourceTagValues.title);
     EXPECT_EQ(read.year, "2021");
     EXPECT_EQ(read.genre, "");
+}
+
+// oggenc refuses some constant bit rates at some rates and channel counts; such a source is
+// converted to 44100 Hz stereo on the way, and the row says so. The others are encoded as
+// they are, without a note.
+TEST(Transcoder, OggBitRatesTheSourceRateCannotCarry) {
+    struct Case {
+        int rate, channels, kbps;
+        bool converted;
+    };
+    static constexpr std::array<Case, 7> cases{{
+        {22050, 2, 192, true},
+        {22050, 1, 128, true},
+        {8000, 1, 64, true},
+        {96000, 2, 128, true},
+        {44100, 1, 320, true},
+        {22050, 2, 128, false},
+        {44100, 2, 320, false},
+    }};
+    TempDir dir("convert-oggrate");
+    for (const Case& c : cases) {
+        const std::string name = std::to_string(c.rate) + "-" + std::to_string(c.channels) +
+                                 "-" + std::to_string(c.kbps);
+        SCOPED_TRACE(name);
+        const std::string source = dir / (name + ".wav");
+        test::MakeTone(source, 1, c.rate, c.channels, {"-c:a", "pcm_s16le"});
+        auto settings = Settings();
+        settings.encoder.constBitrate = true;
+        settings.encoder.bitrate = c.kbps;
+        TTranscoder transcoder(settings, {});
+        const auto result =
+            transcoder.ConvertRow(Row(source, "ogg", dir / "out", name + ".ogg"));
+        ASSERT_EQ(result.outcome, RowOutcome::Converted);
+        EXPECT_NEAR(test::DecodedSeconds(result.outputPath), 1.0, 0.02);
+        EXPECT_EQ(test::ProbeTag(result.outputPath, "title"), name);
+        const auto probe = test::RunProcess({"ffprobe", "-v", "error", "-show_entries",
+                                             "stream=sample_rate,channels", "-of",
+                                             "default=nw=1", result.outputPath});
+        if (c.converted) {
+            EXPECT_EQ(probe.output, "sample_rate=44100\nchannels=2\n");
+            EXPECT_EQ(result.note, "converted to 44100 Hz stereo: the encoder takes no " +
+                                       std::to_string(c.kbps) + " kbit/s at " +
+                                       std::to_string(c.rate) + " Hz " +
+                                       (c.channels == 1 ? "mono" : "stereo"));
+        } else {
+            EXPECT_EQ(probe.output, "sample_rate=" + std::to_string(c.rate) + "\nchannels=" +
+                                        std::to_string(c.channels) + "\n");
+            EXPECT_EQ(result.note, "");
+        }
+    }
 }
 
 TEST(Transcoder, WavHeaderOfBothExamples) {
