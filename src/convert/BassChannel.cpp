@@ -4,6 +4,8 @@
 #include "BassLoader.h"
 #include "BassWmaLoader.h"
 
+#include <algorithm>
+
 namespace wavora {
 namespace {
 
@@ -27,6 +29,59 @@ std::unique_ptr<TBassChannel> TBassChannel::Open(const std::string& path, bool t
         return nullptr;
     }
     return std::unique_ptr<TBassChannel>(new TBassChannel(handle));
+}
+
+std::unique_ptr<TBassChannel>
+TBassChannel::Create(std::uint32_t rate, std::uint32_t channels,
+                     std::uint32_t (*fill)(std::uint32_t, void*, std::uint32_t, void*), void* user) {
+    const DWORD handle = bass::BASS_StreamCreate(rate, channels, ConvertFlags, fill, user);
+    if (handle == 0) {
+        return nullptr;
+    }
+    return std::unique_ptr<TBassChannel>(new TBassChannel(handle));
+}
+
+std::unique_ptr<TConvertedChannel> TConvertedChannel::Open(TBassChannel& source,
+                                                           std::uint32_t rate) {
+    std::unique_ptr<TConvertedChannel> converted(new TConvertedChannel(source, rate));
+    if (!converted->converter_.Valid()) {
+        return nullptr;
+    }
+    converted->stream_ = TBassChannel::Create(rate, 2, &Fill, converted.get());
+    if (!converted->stream_) {
+        return nullptr;
+    }
+    return converted;
+}
+
+// Runs inside a read of the stream, on the reading thread.
+std::uint32_t TConvertedChannel::Fill(std::uint32_t, void* buffer, std::uint32_t length,
+                                      void* user) {
+    auto& self = *static_cast<TConvertedChannel*>(user);
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::uint32_t given = 0;
+    while (given < length) {
+        if (self.readyAt_ == self.ready_.size()) {
+            if (self.ended_) {
+                return given | BASS_STREAMPROC_END;
+            }
+            self.ready_.clear();
+            self.readyAt_ = 0;
+            self.block_.resize(length);
+            const std::uint32_t got = self.source_.Read(self.block_.data(), length);
+            const bool end = got == 0 || got == ReadError;
+            const auto converted = end ? self.converter_.Flush()
+                                       : self.converter_.Convert({self.block_.data(), got});
+            self.ready_.assign(converted.begin(), converted.end());
+            self.ended_ = end;
+            continue;
+        }
+        const std::size_t n = std::min<std::size_t>(length - given, self.ready_.size() - self.readyAt_);
+        std::copy_n(self.ready_.data() + self.readyAt_, n, out + given);
+        self.readyAt_ += n;
+        given += static_cast<std::uint32_t>(n);
+    }
+    return given;
 }
 
 TBassChannel::~TBassChannel() {

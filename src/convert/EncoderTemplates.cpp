@@ -94,7 +94,7 @@ std::string QuoteInsideArgument(std::string_view text) {
 std::string OggCommandLine(std::string_view outputName, const EncoderSettings& settings) {
     const std::string name = QuoteInsideArgument(outputName);
     if (settings.constBitrate) {
-        const std::string rate = Decimal(std::max(settings.Bitrate(), 64));
+        const std::string rate = Decimal(OggBitrateKbps(settings));
         return FormatTemplate(EncoderTemplates[0], {name, rate});
     }
     return FormatTemplate(EncoderTemplates[4], {name, OggQualityText(settings.quality)});
@@ -106,6 +106,10 @@ std::string Mp3CommandLine(std::string_view outputName, const EncoderSettings& s
         return FormatTemplate(EncoderTemplates[1], {Decimal(settings.Bitrate()), name});
     }
     return FormatTemplate(EncoderTemplates[5], {LameVbrLevelText(settings.quality), name});
+}
+
+int OggBitrateKbps(const EncoderSettings& settings) {
+    return std::max(settings.Bitrate(), 64);
 }
 
 int WmaBitrateKbps(const EncoderSettings& settings) {

@@ -60,6 +60,9 @@ struct EncoderSettings {
 [[nodiscard]] std::string Mp3CommandLine(std::string_view outputName,
                                          const EncoderSettings& settings);
 
+// The Ogg Vorbis constant bit rate in kbit/s: the selected one, at least 64.
+[[nodiscard]] int OggBitrateKbps(const EncoderSettings& settings);
+
 // The WMA encoding rate in kbit/s: the selected bitrate, or with the quality bar the item at
 // floor((n - 1) q / 100) of the bitrate list.
 [[nodiscard]] int WmaBitrateKbps(const EncoderSettings& settings);

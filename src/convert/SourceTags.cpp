@@ -1,5 +1,6 @@
 #include "SourceTags.h"
 
+#include "FormatTags.h"
 #include "MPEGaudio.h"
 #include "NameSafety.h"
 #include "OggVorbis.h"
@@ -23,6 +24,16 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
+// Any file but the three our own readers take: the tags FFmpeg finds; without a title tag the
+// title is the file name, as for a file without tags.
+TrackTags FormatOrFileNameTags(const std::string& path) {
+    TrackTags tags = TFormatTags::Read(path).value_or(TrackTags{});
+    if (tags.title.empty()) {
+        tags.title = FileNameTags(path).title;
+    }
+    return tags;
+}
+
 } // namespace
 
 TrackTags ReadSourceTags(const std::string& path) {
@@ -30,7 +41,10 @@ TrackTags ReadSourceTags(const std::string& path) {
     const std::string ext = LowerExtension(path);
     if (ext == ".ogg") {
         TOggVorbis ogg;
-        (void)ogg.ReadFile(path);
+        // An Ogg file of another codec (Opus, FLAC) is no Vorbis stream.
+        if (!ogg.ReadFile(path) || !ogg.Valid()) {
+            return TFormatTags::Read(path) ? FormatOrFileNameTags(path) : TrackTags{};
+        }
         tags = {ogg.Title, ogg.Artist, ogg.Album, ogg.Date, ogg.Genre};
     } else if (ext == ".mp3") {
         TMPEGaudio mpeg;
@@ -46,8 +60,12 @@ TrackTags ReadSourceTags(const std::string& path) {
         (void)wma.ReadFile(path);
         tags = {Utf16ToUtf8(wma.Title()), Utf16ToUtf8(wma.Artist()), Utf16ToUtf8(wma.Album()),
                 Utf16ToUtf8(wma.Year()), Utf16ToUtf8(wma.Genre())};
+        // Some writers (FFmpeg among them) keep the year as "date" rather than WM/Year.
+        if (tags.year.empty() && wma.Valid()) {
+            tags.year = TFormatTags::Read(path).value_or(TrackTags{}).year;
+        }
     } else {
-        tags = FileNameTags(path);
+        tags = FormatOrFileNameTags(path);
     }
     return tags;
 }

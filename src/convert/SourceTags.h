@@ -9,7 +9,8 @@ namespace wavora {
 
 // The five tag values of a source file, chosen by its extension: Vorbis comments for .ogg,
 // ID3v2 (when it has a title) over ID3v1 for .mp3, the ASF header for .wma, and for any other
-// file its name without extension as the title. A file that cannot be read gives empty values.
+// file (or an Ogg file of another codec) the metadata FFmpeg reads, with the name without
+// extension as the title when it has none. A file that cannot be read gives empty values.
 [[nodiscard]] TrackTags ReadSourceTags(const std::string& path);
 
 // The tags as custom output naming may use them: no value can name a folder.

@@ -101,6 +101,30 @@ PipeResult RunEncoderPipe(TBassChannel& channel, const std::string& commandLine,
     return result;
 }
 
+// oggenc refuses bit rates that the source's rate and channel count cannot carry (192 kbit/s
+// at 22050 Hz, anything at 8000 Hz mono or above 48000 Hz, 256 kbit/s from mono); 44100 Hz
+// stereo carries every rate of the list. The source is decoded again from its start and
+// converted to that as the encoder reads it.
+PipeResult RetryOggAt44100(const std::string& source, bool tryWma, const std::string& command,
+                           int kbps, std::unique_ptr<TBassChannel>& channel, const ConvertControl& control,
+                           std::vector<std::uint8_t>& buffer, std::string& note) {
+    const PcmFormat from = channel->Format();
+    channel = TBassChannel::Open(source, tryWma);
+    if (!channel) {
+        return {};
+    }
+    const auto converted = TConvertedChannel::Open(*channel, 44100);
+    if (!converted) {
+        return {};
+    }
+    const std::string layout = from.channels == 1   ? "mono"
+                               : from.channels == 2 ? "stereo"
+                                                    : std::to_string(from.channels) + " channels";
+    note = "converted to 44100 Hz stereo: the encoder takes no " + std::to_string(kbps) +
+           " kbit/s at " + std::to_string(from.sampleRate) + " Hz " + layout;
+    return RunEncoderPipe(converted->Channel(), command, control, buffer);
+}
+
 struct WmaResult {
     bool started = false;
     bool stopped = false;
@@ -238,13 +262,21 @@ RowResult TTranscoder::ConvertRow(const JobRow& row) {
         const bool ogg = *format == OutputFormat::Ogg;
         const std::string command = ogg ? OggCommandLine(encoderName, settings_.encoder)
                                         : Mp3CommandLine(encoderName, settings_.encoder);
-        const auto piped = RunEncoderPipe(*channel, command, control_, pcmBuffer_);
+        auto piped = RunEncoderPipe(*channel, command, control_, pcmBuffer_);
         if (!piped.started) {
             ::unlink(temporary.c_str());
             return fail(RowOutcome::EncoderNotStarted);
         }
-        result.stopped = piped.stopped;
         produced = HasAudio(temporary);
+        if (!produced && !piped.stopped && ogg && settings_.encoder.constBitrate) {
+            piped = RetryOggAt44100(source, LowerExtension(row.inputFile) == ".wma", command,
+                                    OggBitrateKbps(settings_.encoder), channel, control_, pcmBuffer_, result.note);
+            produced = HasAudio(temporary);
+            if (!produced) {
+                result.note.clear();
+            }
+        }
+        result.stopped = piped.stopped;
         if (produced) {
             if (ogg) {
                 WriteOggTags(temporary, result.tags);

@@ -38,6 +38,7 @@ struct RowResult {
     bool stopped = false;   // a stop request ended the row early
     std::string outputPath; // full path of the output file
     std::string message;    // the error text for CannotCreate
+    std::string note;       // said with the row's status, e.g. a resampling
     TrackTags tags;         // the source's tags, as read for the row
 };
 

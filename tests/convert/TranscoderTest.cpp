@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -199,6 +200,105 @@ TEST(Transcoder, SourceTagsTakeTheRightTag) {
     EXPECT_EQ(ReadSourceTags("/nonexistent/x.mp3"), TrackTags{});
 }
 
+const TrackTags WideTagValues{"Ünï ✓ 𝄞 \"q\"", "Zoë", "Blå", "2024", "Jazz"};
+
+// A WAV file whose tags sit in an "id3 " chunk: the ID3v2 tag of an MP3 made by FFmpeg,
+// appended to a WAV file without tags.
+void MakeWavWithId3Chunk(const std::string& path, const std::string& work) {
+    const std::vector<std::pair<std::string, std::string>> meta = {
+        {"title", WideTagValues.title},  {"artist", WideTagValues.artist},
+        {"album", WideTagValues.album},  {"date", WideTagValues.year},
+        {"genre", WideTagValues.genre}};
+    test::MakeTone(work + ".mp3", 0.2, 44100, 2, {"-id3v2_version", "3"}, meta);
+    test::MakeTone(path, 1, 44100, 2, {"-c:a", "pcm_s16le", "-fflags", "+bitexact"});
+    const auto mp3 = ReadAll(work + ".mp3");
+    ASSERT_GT(mp3.size(), 10u);
+    const std::size_t tagSize =
+        10 + (mp3[6] << 21 | mp3[7] << 14 | mp3[8] << 7 | static_cast<std::size_t>(mp3[9]));
+    auto wav = ReadAll(path);
+    wav.insert(wav.end(), {'i', 'd', '3', ' '});
+    for (int i = 0; i < 4; ++i) {
+        wav.push_back(static_cast<std::uint8_t>(tagSize >> (8 * i)));
+    }
+    wav.insert(wav.end(), mp3.begin(), mp3.begin() + static_cast<std::ptrdiff_t>(tagSize));
+    if (tagSize % 2 != 0) {
+        wav.push_back(0);
+    }
+    const std::size_t riff = wav.size() - 8;
+    for (int i = 0; i < 4; ++i) {
+        wav[4 + i] = static_cast<std::uint8_t>(riff >> (8 * i));
+    }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+}
+
+// Sources of formats we have no reader of our own for: their tags (with characters beyond
+// ISO-8859-1, one beyond the 16-bit range) reach every tagged target format exactly, as an
+// independent reader sees them; and a WMA output holds each attribute once.
+TEST(Transcoder, TagsOfEveryFFmpegSourceTravelExactly) {
+    TempDir dir("convert-wide");
+    const std::vector<std::pair<std::string, std::string>> meta = {
+        {"title", WideTagValues.title},  {"artist", WideTagValues.artist},
+        {"album", WideTagValues.album},  {"date", WideTagValues.year},
+        {"genre", WideTagValues.genre}};
+    struct Source {
+        const char* name;
+        std::vector<std::string> codec;
+    };
+    const std::vector<Source> sources = {
+        {"a.flac", {"-c:a", "flac"}},           {"a.m4a", {"-c:a", "alac"}},
+        {"a.opus", {"-c:a", "libopus"}},        {"opus-in.ogg", {"-c:a", "libopus"}},
+        {"info.wav", {"-c:a", "pcm_s16le"}},    {"a.wv", {"-c:a", "wavpack"}},
+        {"year-as-date.wma", {"-c:a", "wmav2"}},
+    };
+    for (const auto& source : sources) {
+        test::MakeTone(dir / source.name, 1, 48000, 2, source.codec, meta);
+    }
+    MakeWavWithId3Chunk(dir / "id3.wav", dir / "id3-tag");
+    std::vector<std::string> names;
+    for (const auto& source : sources) {
+        names.emplace_back(source.name);
+    }
+    names.emplace_back("id3.wav");
+
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        const std::string source = dir / name;
+        const TrackTags& expected = WideTagValues;
+        ASSERT_EQ(ReadSourceTags(source), expected);
+        for (const char* format : {"ogg", "mp3", "wma"}) {
+            SCOPED_TRACE(format);
+            TTranscoder transcoder(Settings(), {});
+            const auto result = transcoder.ConvertRow(
+                Row(source, format, dir / "out", fs::path(name).stem().string() + "." + format));
+            ASSERT_EQ(result.outcome, RowOutcome::Converted);
+            EXPECT_EQ(result.tags, expected);
+            EXPECT_EQ(test::ProbeTag(result.outputPath, "title"), expected.title);
+            EXPECT_EQ(test::ProbeTag(result.outputPath, "artist"), expected.artist);
+            EXPECT_EQ(test::ProbeTag(result.outputPath, "album"), expected.album);
+            EXPECT_EQ(test::ProbeTag(result.outputPath, "genre"), expected.genre);
+            const std::string year = std::string(format) == "wma" ? "WM/Year" : "date";
+            EXPECT_EQ(test::ProbeTag(result.outputPath, year), expected.year);
+            if (std::string(format) == "wma") {
+                // The content description holds title and author; no attribute repeats them.
+                const auto bytes = ReadAll(result.outputPath);
+                for (const std::u16string attribute : {u"Title", u"Author"}) {
+                    // A descriptor name: its byte length, then the name with its NUL.
+                    std::vector<std::uint8_t> name16{
+                        static_cast<std::uint8_t>((attribute.size() + 1) * 2), 0};
+                    for (const char16_t c : attribute) {
+                        name16.push_back(static_cast<std::uint8_t>(c));
+                        name16.push_back(static_cast<std::uint8_t>(c >> 8));
+                    }
+                    name16.insert(name16.end(), {0, 0});
+                    EXPECT_EQ(std::search(bytes.begin(), bytes.end(), name16.begin(), name16.end()),
+                              bytes.end());
+                }
+            }
+        }
+    }
+}
+
 TEST(Transcoder, ChainedOggShowsAShortLengthEstimate) {
     // The fixture of the conversions that must read past the estimated length.
     auto channel = TBassChannel::Open(Sources::Get().Path("chained.ogg"), false);
@@ -225,6 +325,56 @@ TEST(Transcoder, Id3v1TransferWhenId3v2IsOff) {
     EXPECT_EQ(read.title, SourceTagValues.title);
     EXPECT_EQ(read.year, "2021");
     EXPECT_EQ(read.genre, "");
+}
+
+// oggenc refuses some constant bit rates at some rates and channel counts; such a source is
+// converted to 44100 Hz stereo on the way, and the row says so. The others are encoded as
+// they are, without a note.
+TEST(Transcoder, OggBitRatesTheSourceRateCannotCarry) {
+    struct Case {
+        int rate, channels, kbps;
+        bool converted;
+    };
+    static constexpr std::array<Case, 7> cases{{
+        {22050, 2, 192, true},
+        {22050, 1, 128, true},
+        {8000, 1, 64, true},
+        {96000, 2, 128, true},
+        {44100, 1, 320, true},
+        {22050, 2, 128, false},
+        {44100, 2, 320, false},
+    }};
+    TempDir dir("convert-oggrate");
+    for (const Case& c : cases) {
+        const std::string name = std::to_string(c.rate) + "-" + std::to_string(c.channels) +
+                                 "-" + std::to_string(c.kbps);
+        SCOPED_TRACE(name);
+        const std::string source = dir / (name + ".wav");
+        test::MakeTone(source, 1, c.rate, c.channels, {"-c:a", "pcm_s16le"});
+        auto settings = Settings();
+        settings.encoder.constBitrate = true;
+        settings.encoder.bitrate = c.kbps;
+        TTranscoder transcoder(settings, {});
+        const auto result =
+            transcoder.ConvertRow(Row(source, "ogg", dir / "out", name + ".ogg"));
+        ASSERT_EQ(result.outcome, RowOutcome::Converted);
+        EXPECT_NEAR(test::DecodedSeconds(result.outputPath), 1.0, 0.02);
+        EXPECT_EQ(test::ProbeTag(result.outputPath, "title"), name);
+        const auto probe = test::RunProcess({"ffprobe", "-v", "error", "-show_entries",
+                                             "stream=sample_rate,channels", "-of",
+                                             "default=nw=1", result.outputPath});
+        if (c.converted) {
+            EXPECT_EQ(probe.output, "sample_rate=44100\nchannels=2\n");
+            EXPECT_EQ(result.note, "converted to 44100 Hz stereo: the encoder takes no " +
+                                       std::to_string(c.kbps) + " kbit/s at " +
+                                       std::to_string(c.rate) + " Hz " +
+                                       (c.channels == 1 ? "mono" : "stereo"));
+        } else {
+            EXPECT_EQ(probe.output, "sample_rate=" + std::to_string(c.rate) + "\nchannels=" +
+                                        std::to_string(c.channels) + "\n");
+            EXPECT_EQ(result.note, "");
+        }
+    }
 }
 
 TEST(Transcoder, WavHeaderOfBothExamples) {

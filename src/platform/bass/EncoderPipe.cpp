@@ -51,7 +51,10 @@ ssize_t WriteNoSigpipe(int fd, const void* data, std::size_t size) {
         n = write(fd, data, size);
     } while (n < 0 && errno == EINTR);
     const int saved = errno;
-    if (n < 0 && saved == EPIPE && !alreadyPending) {
+    // A write cut short by the reader's exit returns the bytes it wrote and still raises
+    // SIGPIPE, so the signal is looked for whatever the result.
+    sigpending(&pending);
+    if (!alreadyPending && sigismember(&pending, SIGPIPE) == 1) {
         const timespec none{0, 0};
         sigtimedwait(&pipeSet, nullptr, &none);
     }

@@ -1,5 +1,6 @@
 #include "WmaEncoder.h"
 
+#include "AsfHeader.h"
 #include "Error.h"
 #include "bass.h"
 
@@ -53,6 +54,7 @@ std::unique_ptr<TWmaEncoder> TWmaEncoder::Open(std::uint32_t freq, std::uint32_t
     if (avio_open(&enc->output_->pb, path.c_str(), AVIO_FLAG_WRITE) < 0)
         return Fail(BASS_ERROR_CREATE, nullptr);
     enc->chans_ = chans;
+    enc->path_ = path;
     enc->frame_->nb_samples = c->frame_size;
     enc->frame_->format = c->sample_fmt;
     if (av_channel_layout_copy(&enc->frame_->ch_layout, &c->ch_layout) < 0 ||
@@ -181,7 +183,8 @@ bool TWmaEncoder::Close() {
         ok = av_write_trailer(output_.get()) >= 0 && ok;
     closed_ = true;
     avio_closep(&output_->pb);
-    return ok;
+    // Each attribute once: the muxer writes the described ones twice.
+    return ok && DropDuplicateAttributes(path_);
 }
 
 } // namespace wbass

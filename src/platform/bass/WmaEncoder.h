@@ -42,6 +42,7 @@ private:
     FFmpegPtr<AVFrame> frame_;
     FFmpegPtr<AVPacket> packet_;
     AVStream* stream_ = nullptr; // owned by output_
+    std::string path_;
     std::uint32_t chans_ = 0;
     std::vector<float> pending_;        // interleaved samples waiting for a whole frame
     std::vector<std::uint8_t> partial_; // bytes of an incomplete sample frame
