@@ -147,6 +147,7 @@ void TfrmMain::buildMenus() {
     MainPopupMenu->addAction(ui_.About2);
     separator(MainPopupMenu, "N4");
     MainPopupMenu->addAction(ui_.Options1);
+    bindFileInfo();
 
     SysPopupMenu = new QMenu(this);
     SysPopupMenu->setObjectName(QStringLiteral("SysPopupMenu"));

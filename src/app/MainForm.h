@@ -95,6 +95,7 @@ public:
     void SkinFrameChangeSkinData();
     void Timer1Timer();
     void trkVolChange();
+    void FileInfo1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -106,6 +107,10 @@ private:
     void bindConversion();
     void ConvertRow(int index);
     [[nodiscard]] std::string formatText() const;
+    // File information (MainFileInfo.cpp).
+    void bindFileInfo();
+    // The selected row's file when it has an info dialog, else empty.
+    [[nodiscard]] std::string fileInfoTarget() const;
 
     std::string programDir_;
     // User-interface thread only: the audio library for the conversion, and the error that
@@ -118,6 +123,7 @@ private:
     QFileDialog* skOpenDialog1 = nullptr;
     QMenu* MainPopupMenu = nullptr;
     QMenu* SysPopupMenu = nullptr;
+    QAction* FileInfo1 = nullptr;
     QSystemTrayIcon* skTrayIcon1 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
