@@ -84,9 +84,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The stand-in libraries are the package's own, beside the programs.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-    ${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/wavora-${PROJECT_VERSION}-Linux/usr/${WAVORA_INSTALL_PROGRAM_DIR})
 # Run as programs, so no library dependency shows them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "lame, vorbis-tools")
 set(CPACK_STRIP_FILES ON)
