@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppLocations.h"
 #include "CDOptions.h"
 #include "Naming.h"
 #include "ui_OptionsForm.h"
@@ -25,7 +26,7 @@ public:
 
     [[nodiscard]] CDOptions& settings() { return *options_; }
     [[nodiscard]] const Ui::TfrmOptions& form() const { return ui_; }
-    [[nodiscard]] std::string optionsPath() const { return programDir_ + "options.dat"; }
+    [[nodiscard]] std::string optionsPath() const { return OptionsFilePath(programDir_); }
 
     // The naming settings as the controls hold them now.
     [[nodiscard]] NamingSettings naming() const;

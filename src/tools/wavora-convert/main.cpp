@@ -1,5 +1,6 @@
 // wavora-convert: the window's conversion without the window, for scripts and servers. The
 // same transcoder, the same options.dat and the same naming rules; several files at once.
+#include "AppLocations.h"
 #include "BassLoader.h"
 #include "BassSession.h"
 #include "CDOptions.h"
@@ -66,13 +67,13 @@ EncoderSettings EncoderFrom(const CDOptions& options) {
 int Run(const ToolOptions& tool) {
     const std::string program = AppDirectory();
     CDOptions options;
-    options.CurOutput = program + "output";
-    const auto loaded = LoadOptionsFile(program + "options.dat", options);
+    options.CurOutput = DefaultOutputFolder(program);
+    const auto loaded = LoadOptionsFile(OptionsFilePath(program), options);
     if (loaded.state == OptionsLoad::Failed) {
         std::fprintf(stderr, "wavora-convert: options.dat: %s (using the defaults)\n",
                      loaded.error.c_str());
         options = CDOptions();
-        options.CurOutput = program + "output";
+        options.CurOutput = DefaultOutputFolder(program);
     }
 
     // Decoding needs the library initialised, but no output device.
