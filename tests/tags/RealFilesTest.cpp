@@ -82,7 +82,8 @@ TEST_F(RealFiles, Mp3TagsWrittenByUsAreReadByFFmpeg) {
     EXPECT_TRUE(back.Valid());
     EXPECT_EQ(back.ID3v2().Title(), "Tïtle ☃ 😀");
     EXPECT_EQ(back.ID3v1().Genre(), "Jazz");
-    EXPECT_EQ(back.BitRate(), 128);
+    // The average of the "Info" header counts its own frame among the bytes, not the frames.
+    EXPECT_NEAR(back.BitRate(), 128, 1);
     EXPECT_EQ(back.SampleRate(), 44100);
     EXPECT_NEAR(back.Duration(), std::stod(Probe(mp3, "format=duration")), 0.1);
 }

@@ -13,9 +13,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -135,7 +137,10 @@ int Run(const ToolOptions& tool) {
     bool allConverted = early.empty();
     std::vector<bool> reported(rows.size(), false);
     std::string endError;
-    std::atomic<bool> running{true};
+    // The end of the batch wakes the drawing loop at once rather than at its next tick.
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    bool running = true; // guarded by doneMutex
     std::thread worker([&] {
         batch.Run(stopRequested, [&](std::size_t index, const RowResult& result) {
             reported[index] = true;
@@ -156,11 +161,15 @@ int Run(const ToolOptions& tool) {
                 }
             }
         });
+        const std::lock_guard lock(doneMutex);
         running = false;
+        doneSignal.notify_all();
     });
-    while (running) {
+    for (std::unique_lock lock(doneMutex); running;) {
+        lock.unlock();
         console.Draw();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        lock.lock();
+        doneSignal.wait_for(lock, std::chrono::milliseconds(100), [&] { return !running; });
     }
     worker.join();
     console.Finish();
