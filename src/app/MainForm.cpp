@@ -1,7 +1,6 @@
 #include "MainForm.h"
 
 #include "AboutForm.h"
-#include "AppLocations.h"
 #include "BassSession.h"
 #include "MessageBox.h"
 #include "OptionsForm.h"
@@ -165,7 +164,7 @@ void TfrmMain::buildMenus() {
 void TfrmMain::FormCreate() {
     // Every number the program turns into text uses '.', whatever the user's locale.
     QLocale::setDefault(QLocale::c());
-    ui_.lbOutput->setText(QString::fromStdString(DefaultOutputFolder(programDir_)));
+    ui_.lbOutput->setText(QString::fromStdString(programDir_ + "output"));
 }
 
 std::string TfrmMain::formatText() const {

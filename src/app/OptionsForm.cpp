@@ -129,7 +129,6 @@ void TfrmOptions::SaveOptions() {
     o.AlphaBlendValue = ui_.ABar->value();
     o.HintAlphaBlend = ui_.HintABox->isChecked();
     o.AlphaBlendAnimation = ui_.AAnimationBox->isChecked();
-    CreateParentFolder(optionsPath());
     if (const auto error = SaveOptionsFile(optionsPath(), o)) {
         ShowMessage(MessageKind::Error, "Error", *error);
     }

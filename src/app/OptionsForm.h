@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AppLocations.h"
 #include "CDOptions.h"
 #include "Naming.h"
 #include "ui_OptionsForm.h"
@@ -26,7 +25,7 @@ public:
 
     [[nodiscard]] CDOptions& settings() { return *options_; }
     [[nodiscard]] const Ui::TfrmOptions& form() const { return ui_; }
-    [[nodiscard]] std::string optionsPath() const { return OptionsFilePath(programDir_); }
+    [[nodiscard]] std::string optionsPath() const { return programDir_ + "options.dat"; }
 
     // The naming settings as the controls hold them now.
     [[nodiscard]] NamingSettings naming() const;

@@ -1,6 +1,5 @@
 // wavora-convert: the window's conversion without the window, for scripts and servers. The
 // same transcoder, the same options.dat and the same naming rules; several files at once.
-#include "AppLocations.h"
 #include "BassLoader.h"
 #include "BassSession.h"
 #include "CDOptions.h"
@@ -69,13 +68,13 @@ EncoderSettings EncoderFrom(const CDOptions& options) {
 int Run(const ToolOptions& tool) {
     const std::string program = AppDirectory();
     CDOptions options;
-    options.CurOutput = DefaultOutputFolder(program);
-    const auto loaded = LoadOptionsFile(OptionsFilePath(program), options);
+    options.CurOutput = program + "output";
+    const auto loaded = LoadOptionsFile(program + "options.dat", options);
     if (loaded.state == OptionsLoad::Failed) {
         std::fprintf(stderr, "wavora-convert: options.dat: %s (using the defaults)\n",
                      loaded.error.c_str());
         options = CDOptions();
-        options.CurOutput = DefaultOutputFolder(program);
+        options.CurOutput = program + "output";
     }
 
     // Decoding needs the library initialised, but no output device.
