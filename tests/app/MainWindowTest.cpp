@@ -549,7 +549,7 @@ TEST_F(WindowTest, WindowHoldsTheControlsMenusAndTimers) {
     };
     EXPECT_EQ(menuItems(m.mainPopupMenu()),
               "Startgrab1=Start convert,Stopgrab1=Stop convert,N5=-,Playtrack1=Play file,"
-              "Stop1=Stop,N3=-,About2=About...,N4=-,Options1=Options");
+              "Stop1=Stop,FileInfo1=File info...,N3=-,About2=About...,N4=-,Options1=Options");
     EXPECT_EQ(menuItems(m.sysPopupMenu()), "N1=-,About1=About...,N2=-");
 
     EXPECT_TRUE(m.timer1().isActive());
