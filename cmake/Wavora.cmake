@@ -30,7 +30,10 @@ function(wavora_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     wavora_warnings(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # The program folder's libraries, found from the test's own place.
+    file(RELATIVE_PATH program_dir ${CMAKE_BINARY_DIR}/tests ${WAVORA_PROGRAM_DIR})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+                          INSTALL_RPATH "$ORIGIN/${program_dir}")
     target_compile_definitions(${name} PRIVATE
         WAVORA_PROGRAM_DIR="${WAVORA_PROGRAM_DIR}/"
         WAVORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}/")

@@ -23,7 +23,7 @@ struct Property {
 };
 
 // Declaration order, which is also the order in the file.
-constexpr std::array<Property, 17> Properties{{
+constexpr std::array<Property, 18> Properties{{
     {"InitialDir", &CDOptions::InitialDir},
     {"CurOutput", &CDOptions::CurOutput},
     {"CurFormat", &CDOptions::CurFormat},
@@ -41,6 +41,7 @@ constexpr std::array<Property, 17> Properties{{
     {"SkinEffects", &CDOptions::SkinEffects},
     {"HintAlphaBlend", &CDOptions::HintAlphaBlend},
     {"AlphaBlendAnimation", &CDOptions::AlphaBlendAnimation},
+    {"IfOutputExists", &CDOptions::IfOutputExists},
 }};
 
 constexpr std::string_view ClassName = "CDOptions";
@@ -424,7 +425,11 @@ std::string WriteOptionsText(const CDOptions& options) {
         } else if (const auto* flag = std::get_if<bool CDOptions::*>(&property.member)) {
             value = options.*(*flag) ? "True" : "False";
         } else {
-            appendNumber(value, options.*std::get<std::int32_t CDOptions::*>(property.member));
+            const auto number = std::get<std::int32_t CDOptions::*>(property.member);
+            if (number == &CDOptions::IfOutputExists && options.*number == 0) {
+                continue;
+            }
+            appendNumber(value, options.*number);
         }
         out += "  ";
         out += property.name;

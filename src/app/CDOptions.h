@@ -28,6 +28,9 @@ public:
     bool SkinEffects = false;
     bool HintAlphaBlend = false;
     bool AlphaBlendAnimation = false;
+    // An ExistingOutput; written only when it is not 0 (overwrite), so that the file of the
+    // default settings is the one earlier versions write and read.
+    std::int32_t IfOutputExists = 0;
 
     bool operator==(const CDOptions&) const = default;
 };

@@ -5,6 +5,8 @@
 #include "MainForm.h"
 #include "MessageBox.h"
 #include "OptionsForm.h"
+#include "OutputClaims.h"
+#include "RowStatus.h"
 #include "SourceTags.h"
 #include "Transcoder.h"
 
@@ -28,21 +30,65 @@ void TfrmMain::bindConversion() {
     }
 }
 
+namespace {
+
+constexpr const char* Waiting = "waiting";
+
+} // namespace
+
 void TfrmMain::btnStartGrabClick() {
+    if (Grabbing) {
+        return; // a batch is already running; this press came from its message pumping
+    }
+    TOutputClaims claims;
+    BatchTally tally;
+    batchClaims_ = &claims;
+    batchTally_ = &tally;
+    closed_ = false;
+    for (int i = 0; i < jobs_.rowCount(); ++i) {
+        if (jobs_.row(i).checked) {
+            jobs_.setStatus(i, Waiting);
+        }
+    }
     BatchHost host{[this] { return static_cast<std::size_t>(jobs_.rowCount()); },
-                   [this](std::size_t i) { return jobs_.row(static_cast<int>(i)).checked; },
+                   [this](std::size_t i) {
+                       const int index = static_cast<int>(i);
+                       const bool checked = jobs_.row(index).checked;
+                       if (!checked && jobs_.status(index) == Waiting) {
+                           jobs_.setStatus(index, {}); // unchecked during the run
+                       }
+                       return checked;
+                   },
                    [this](std::size_t i) {
                        ConvertRow(static_cast<int>(i));
                        return std::exchange(convertError_, std::nullopt);
                    },
                    &Grabbing, &StopGrab};
     const BatchResult result = RunBatch(host);
-    if (result.end == BatchEnd::Refused) {
-        return; // a batch is already running; this press came from its message pumping
+    batchClaims_ = nullptr;
+    batchTally_ = nullptr;
+    // Every checked row shows an end, also those the batch did not come to.
+    for (int i = 0; i < jobs_.rowCount(); ++i) {
+        if (jobs_.status(i) == Waiting) {
+            const RowStatus status = NotReachedStatus(result.end != BatchEnd::Failed);
+            jobs_.setStatus(i, status.text);
+            tally.Add(status.end);
+        }
     }
-    ShowMessage(MessageKind::Information, "Information", "Converting is completed!");
-    if (result.end == BatchEnd::Failed) {
-        ShowMessage(MessageKind::Error, "Error", result.error);
+    showBatchEnd(tally, result.end == BatchEnd::Failed ? result.error : std::string());
+}
+
+void TfrmMain::showBatchEnd(const BatchTally& tally, const std::string& error) {
+    if (closed_) {
+        return; // no message outlives the window
+    }
+    std::string text = tally.Summary();
+    if (!tally.AllConverted()) {
+        text += "\nThe Status column gives each row's reason.";
+    }
+    ShowMessage(MessageKind::Information, "Information", text);
+    if (!error.empty()) {
+        ShowMessage(MessageKind::Error, "Error", error);
     }
 }
 
@@ -64,6 +110,7 @@ void TfrmMain::ConvertRow(int index) {
     }
     settings.encoder.quality = options.bQual->value();
     settings.encoder.mp3v2Tag = options.cbMP3v2Tag->isChecked();
+    settings.existing = frmOptions->existingOutput();
 
     // The gauge takes an int: scale a length beyond its range.
     QProgressBar* gauge = ui_.GrabProgressBar;
@@ -76,10 +123,19 @@ void TfrmMain::ConvertRow(int index) {
         [gauge, scale](std::uint32_t value) { gauge->setValue(static_cast<int>(value / *scale)); },
         [] { QCoreApplication::processEvents(); }, [this] { return StopGrab; }};
     TTranscoder transcoder(settings, std::move(control));
-    const RowResult result = transcoder.ConvertRow(row);
+    jobs_.setStatus(index, "converting");
+    const RowResult result = transcoder.ConvertRow(row, batchClaims_);
     trackTags = result.tags;
     gauge->setValue(0);
-    if (result.outcome == RowOutcome::SameFile) {
+    const RowStatus status = DescribeRow(row, result);
+    // The list may have changed while the row converted; it cannot lose rows meanwhile.
+    if (index < jobs_.rowCount()) {
+        jobs_.setStatus(index, status.text);
+    }
+    if (batchTally_ != nullptr) {
+        batchTally_->Add(status.end);
+    }
+    if (result.outcome == RowOutcome::SameFile && !closed_) {
         ShowMessage(MessageKind::Error, "Error", "Can't convert same file.");
     } else if (result.outcome == RowOutcome::CannotCreate) {
         convertError_ = result.message;

@@ -17,6 +17,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
@@ -24,7 +25,7 @@
 namespace wavora {
 namespace {
 
-constexpr std::array<int, JobListModel::ColumnCount> ColumnWidths{100, 200, 80, 100, 200};
+constexpr std::array<int, JobListModel::ColumnCount> ColumnWidths{100, 200, 80, 100, 200, 240};
 constexpr std::uint32_t NoLevel = 0xFFFFFFFF;
 constexpr std::int32_t LevelFall = 1500;
 
@@ -54,7 +55,11 @@ QStringList droppedFiles(const QMimeData* data) {
 } // namespace
 
 TfrmMain::TfrmMain(std::string programDir, QWidget* parent)
-    : QWidget(parent), openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }),
+    : QWidget(parent), openUrl([](const QUrl& url) {
+          // Without the desktop's opener nothing can show the manual.
+          return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty() &&
+                 QDesktopServices::openUrl(url);
+      }),
       programDir_(std::move(programDir)) {
     ui_.setupUi(this);
     setFixedSize(617, 436);
@@ -292,7 +297,12 @@ void TfrmMain::About2Click() {
 
 void TfrmMain::FormKeyUp(int key) {
     if (key == Qt::Key_F1) {
-        openUrl(QUrl::fromLocalFile(QString::fromStdString(programDir_ + "wavora.html")));
+        const std::string help = programDir_ + "wavora.html";
+        if (!openUrl(QUrl::fromLocalFile(QString::fromStdString(help)))) {
+            ShowMessage(MessageKind::Information, "Help",
+                        "No program to show the help file was found. The help file is \"" +
+                            help + "\".");
+        }
     }
 }
 
@@ -329,6 +339,7 @@ void TfrmMain::trkVolChange() {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     StopGrab = true; // FormCloseQuery: a running conversion ends after its current block
+    closed_ = true;
     event->accept();
 }
 

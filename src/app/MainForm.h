@@ -26,6 +26,8 @@ class TAboutForm;
 class TfrmOptions;
 class TSkinFrame;
 class TBassSession;
+class TOutputClaims;
+struct BatchTally;
 
 // The main window: the job list, the conversion and player controls and the status display.
 // Everything here runs on the user-interface thread.
@@ -55,8 +57,8 @@ public:
     // Selected rows, in list order.
     [[nodiscard]] std::vector<int> selectedRows() const;
 
-    // Opens the help file; the desktop's handler by default.
-    std::function<void(const QUrl&)> openUrl;
+    // Opens the help file; the desktop's handler by default. False when nothing can open it.
+    std::function<bool(const QUrl&)> openUrl;
     // Fills TrackTags for custom naming; the file-name rule until the tag readers are wired.
     TagReader readSourceTags = FileNameTags;
 
@@ -106,6 +108,7 @@ private:
     // Conversion (MainConvert.cpp).
     void bindConversion();
     void ConvertRow(int index);
+    void showBatchEnd(const BatchTally& tally, const std::string& error);
     [[nodiscard]] std::string formatText() const;
     // File information (MainFileInfo.cpp).
     void bindFileInfo();
@@ -117,6 +120,9 @@ private:
     // ends the running batch.
     std::unique_ptr<TBassSession> bass_;
     std::optional<std::string> convertError_;
+    TOutputClaims* batchClaims_ = nullptr; // the running batch's output paths
+    BatchTally* batchTally_ = nullptr;     // the running batch's row ends
+    bool closed_ = false;                  // the window was closed: no more messages
     Ui::TfrmMain ui_;
     JobListModel jobs_;
     TSkinFrame* skin_ = nullptr;

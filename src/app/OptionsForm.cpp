@@ -6,6 +6,8 @@
 #include "SkinFrame.h"
 #include "VisualEffects.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QString>
 
 namespace wavora {
@@ -23,6 +25,14 @@ TfrmOptions::TfrmOptions(TfrmMain& main, std::string programDir, QWidget* parent
     ui_.bConst->hide();
     ui_.cbMono->hide();
     ui_.cbStereo->hide();
+    auto* existingLabel = new QLabel(QStringLiteral("If the output file exists:"), ui_.tsEncoders);
+    existingLabel->setObjectName(QStringLiteral("lbIfOutputExists"));
+    existingLabel->setGeometry(12, 140, 150, 20);
+    cbIfOutputExists = new QComboBox(ui_.tsEncoders);
+    cbIfOutputExists->setObjectName(QStringLiteral("cbIfOutputExists"));
+    cbIfOutputExists->addItems({QStringLiteral("overwrite"), QStringLiteral("skip"),
+                                QStringLiteral("keep both")});
+    cbIfOutputExists->setGeometry(166, 138, 110, 24);
 
     connect(ui_.cbBitrate, &QCheckBox::clicked, this, &TfrmOptions::cbBitrateClick);
     connect(ui_.MenuABox, &QCheckBox::clicked, this, &TfrmOptions::MenuABoxClick);
@@ -51,6 +61,10 @@ TfrmOptions::~TfrmOptions() {
 
 NamingSettings TfrmOptions::naming() const {
     return {ui_.cbCustomFileNaming->isChecked(), ui_.lbFileNaming->text().toStdString()};
+}
+
+ExistingOutput TfrmOptions::existingOutput() const {
+    return ExistingOutputFromNumber(cbIfOutputExists->currentIndex());
 }
 
 void TfrmOptions::LoadOptions() {
@@ -90,6 +104,7 @@ void TfrmOptions::applyOptions(const CDOptions& o) {
     main_.selectFormat(o.CurFormat);
     main_.form().lbOutput->setText(QString::fromStdString(o.CurOutput));
     ui_.cbCustomFileNaming->setChecked(o.CustomFileNaming);
+    cbIfOutputExists->setCurrentIndex(static_cast<int>(ExistingOutputFromNumber(o.IfOutputExists)));
     ui_.MenuABox->setChecked(o.MenuAlphaBlend);
     MenuABoxClick();
     ui_.MessageABox->setChecked(o.MessageAlphaBlend);
@@ -129,6 +144,7 @@ void TfrmOptions::SaveOptions() {
     o.AlphaBlendValue = ui_.ABar->value();
     o.HintAlphaBlend = ui_.HintABox->isChecked();
     o.AlphaBlendAnimation = ui_.AAnimationBox->isChecked();
+    o.IfOutputExists = static_cast<std::int32_t>(existingOutput());
     if (const auto error = SaveOptionsFile(optionsPath(), o)) {
         ShowMessage(MessageKind::Error, "Error", *error);
     }

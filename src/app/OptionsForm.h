@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDOptions.h"
+#include "ExistingOutput.h"
 #include "Naming.h"
 #include "ui_OptionsForm.h"
 
@@ -29,6 +30,9 @@ public:
 
     // The naming settings as the controls hold them now.
     [[nodiscard]] NamingSettings naming() const;
+    // "If the output file exists", as the control holds it now.
+    [[nodiscard]] ExistingOutput existingOutput() const;
+    [[nodiscard]] QComboBox& existingControl() { return *cbIfOutputExists; }
 
     void LoadOptions();
     void SaveOptions();
@@ -50,6 +54,7 @@ private:
     std::string programDir_;
     std::unique_ptr<CDOptions> options_;
     TSkinFrame* skin_;
+    QComboBox* cbIfOutputExists; // items in ExistingOutput order
 };
 
 } // namespace wavora

@@ -51,7 +51,7 @@ void TParallelBatch::Run(const std::atomic<bool>& stop, const Finished& finished
                                        [&stop] { return stop.load(); }};
                 TTranscoder transcoder(settings_, std::move(control));
                 progress.running = true;
-                const RowResult result = transcoder.ConvertRow(rows_[index]);
+                const RowResult result = transcoder.ConvertRow(rows_[index], &claims_);
                 progress.running = false;
                 progress.done = true;
                 if (result.outcome == RowOutcome::CannotCreate) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputClaims.h"
 #include "Transcoder.h"
 
 #include <atomic>
@@ -21,7 +22,8 @@ struct JobProgress {
 // Converts rows on several threads at once. Every worker has its own transcoder (its own
 // buffers) and the transcoders change no process-wide state, so each row's result is the one
 // a one-at-a-time run gives. Rows that share an output path are converted one after the
-// other, in list order, as a one-at-a-time run would. A row ending with CannotCreate ends the
+// other, in list order, as a one-at-a-time run would, and no row writes over a file another row
+// of the batch wrote. A row ending with CannotCreate ends the
 // batch: rows not yet started are not converted.
 class TParallelBatch {
 public:
@@ -43,6 +45,8 @@ private:
     unsigned jobs_;
     std::vector<JobProgress> progress_;
     std::atomic<bool> ended_{false};
+    TOutputClaims claims_; // shared by the workers
+
 };
 
 } // namespace wavora

@@ -3,6 +3,7 @@
 #include "BassChannel.h"
 #include "FileIo.h"
 #include "Naming.h"
+#include "OutputClaims.h"
 #include "OutputFormat.h"
 #include "PcmConverter.h"
 #include "SourceTags.h"
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
@@ -35,11 +38,45 @@ std::string LowerExtension(const std::string& name) {
     return ext;
 }
 
-// Creates (or truncates) the temporary output file, so that an output that cannot be
-// created is known before any encoder runs; returns 0 or the errno.
+// Creates the temporary output file anew, so that an output that cannot be created is known
+// before any encoder runs; a stale file or symlink of that name is replaced, never written
+// through. Returns 0 or the errno.
 int CreateEmpty(const std::string& path) {
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    ::unlink(path.c_str());
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     return fd ? fd.Reset() : errno;
+}
+
+bool Executable(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0 && !fs::is_directory(path);
+}
+
+// Where the encoder pipe looks for a program: the executable's folder, then PATH.
+bool ProgramFound(const std::string& name) {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error && Executable((self.parent_path() / name).string())) {
+        return true;
+    }
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path != nullptr ? path : "";
+    while (true) {
+        const auto colon = rest.find(':');
+        const std::string folder(rest.substr(0, colon));
+        if (Executable((folder.empty() ? std::string(".") : folder) + "/" + name)) {
+            return true;
+        }
+        if (colon == std::string_view::npos) {
+            return false;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+}
+
+std::string EncoderNotStartedText(const std::string& program) {
+    return ProgramFound(program)
+               ? "the encoder " + program + " could not be started"
+               : "no encoder: " + program + " is neither in the program folder nor on PATH";
 }
 
 bool HasAudio(const std::string& path) {
@@ -196,12 +233,18 @@ std::string TTranscoder::OutputFolder(const JobRow& row) const {
     return AddBackslash(settings_.programFolder) + row.outputFolder;
 }
 
-RowResult TTranscoder::ConvertRow(const JobRow& row) {
+RowResult TTranscoder::ConvertRow(const JobRow& row, TOutputClaims* claims) {
     RowResult result;
     const std::string folder = AddBackslash(OutputFolder(row));
-    const std::string output = folder + row.outputFile;
+    std::string output = folder + row.outputFile;
     result.outputPath = output;
+    TOutputClaims ownClaims;
+    TOutputClaims& batch = claims != nullptr ? *claims : ownClaims;
+    bool claimed = false;
     const auto fail = [&](RowOutcome outcome) {
+        if (claimed) {
+            batch.Release(output);
+        }
         result.outcome = outcome;
         control_.Progress(0);
         return result;
@@ -232,6 +275,16 @@ RowResult TTranscoder::ConvertRow(const JobRow& row) {
     if (!channel) {
         return fail(RowOutcome::NoDecoder);
     }
+    const TOutputClaims::Claim claim = batch.Take(output, settings_.existing);
+    if (claim.path.empty()) {
+        return fail(RowOutcome::ExistingKept);
+    }
+    claimed = true;
+    output = claim.path;
+    result.outputPath = output;
+    if (claim.renamed) {
+        result.renamed = claim.ownEarlier ? RenameReason::WrittenInBatch : RenameReason::Existed;
+    }
     std::error_code statError;
     if (fs::is_directory(output, statError)) {
         return cannotCreate(EISDIR);
@@ -239,12 +292,13 @@ RowResult TTranscoder::ConvertRow(const JobRow& row) {
 
     // Written under a temporary name, renamed over the output name once complete.
     const std::string temporary = output + "~";
-    const std::string temporaryName = row.outputFile + "~";
+    const std::string temporaryName = fs::path(output).filename().string() + "~";
     const std::string encoderName =
         settings_.changeCurrentFolder ? EncoderFileName(temporaryName) : temporary;
     bool produced = false;
     switch (*format) {
     case OutputFormat::Wav: {
+        ::unlink(temporary.c_str());
         const auto written = WriteWav(temporary, *channel, control_, pcmBuffer_);
         if (written.status != WavWriteResult::Status::Written) {
             ::unlink(temporary.c_str());
@@ -265,6 +319,7 @@ RowResult TTranscoder::ConvertRow(const JobRow& row) {
         auto piped = RunEncoderPipe(*channel, command, control_, pcmBuffer_);
         if (!piped.started) {
             ::unlink(temporary.c_str());
+            result.message = EncoderNotStartedText(ogg ? "oggenc" : "lame");
             return fail(RowOutcome::EncoderNotStarted);
         }
         produced = HasAudio(temporary);
@@ -294,6 +349,7 @@ RowResult TTranscoder::ConvertRow(const JobRow& row) {
                                            result.tags, control_, pcmBuffer_);
         if (!encoded.started) {
             ::unlink(temporary.c_str());
+            result.message = "the WMA encoder could not be opened";
             return fail(RowOutcome::EncoderNotStarted);
         }
         if (encoded.writeFailed) {
@@ -309,6 +365,14 @@ RowResult TTranscoder::ConvertRow(const JobRow& row) {
     if (!produced) {
         ::unlink(temporary.c_str());
         return fail(RowOutcome::NoOutput);
+    }
+    if (result.stopped && claim.existed && !claim.renamed) {
+        // A shorter file never takes the place of a complete older one.
+        ::unlink(temporary.c_str());
+        result.keptOlder = true;
+        batch.Release(output);
+        control_.Progress(0);
+        return result;
     }
     if (::rename(temporary.c_str(), output.c_str()) != 0) {
         const int error = errno;

@@ -1,12 +1,20 @@
 #include "JobListModel.h"
 
 #include <array>
+#include <filesystem>
+#include <map>
 
 namespace wavora {
 namespace {
 
 constexpr std::array<const char*, JobListModel::ColumnCount> Captions{
-    "Input Folder", "Input File", "Convert to...", "Output Folder", "Output File"};
+    "Input Folder", "Input File", "Convert to...", "Output Folder", "Output File", "Status"};
+
+std::string OutputKey(const JobRow& row) {
+    return std::filesystem::path(AddBackslash(row.outputFolder) + row.outputFile)
+        .lexically_normal()
+        .string();
+}
 
 const std::string& cell(const JobRow& row, int column) {
     switch (column) {
@@ -38,6 +46,11 @@ QVariant JobListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const JobRow& r = row(index.row());
+    if (index.column() == Status) {
+        return role == Qt::DisplayRole || role == Qt::ToolTipRole
+                   ? QVariant(QString::fromStdString(statusText(index.row())))
+                   : QVariant();
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return QString::fromStdString(cell(r, index.column()));
     }
@@ -80,7 +93,9 @@ bool JobListModel::removeRows(int first, int count, const QModelIndex& parent) {
     }
     beginRemoveRows({}, first, first + count - 1);
     rows_.erase(rows_.begin() + first, rows_.begin() + first + count);
+    statuses_.erase(statuses_.begin() + first, statuses_.begin() + first + count);
     endRemoveRows();
+    outputChanged();
     return true;
 }
 
@@ -88,12 +103,16 @@ void JobListModel::append(JobRow r) {
     const int at = rowCount();
     beginInsertRows({}, at, at);
     rows_.push_back(std::move(r));
+    statuses_.emplace_back();
     endInsertRows();
+    outputChanged();
 }
 
 void JobListModel::clear() {
     beginResetModel();
     rows_.clear();
+    statuses_.clear();
+    clashWith_.clear();
     endResetModel();
 }
 
@@ -120,6 +139,7 @@ void JobListModel::retarget(const std::vector<int>& indices, const std::string& 
         changed(i, ConvertTo);
         changed(i, OutputFile);
     }
+    outputChanged();
 }
 
 void JobListModel::setOutputFolder(const std::vector<int>& indices, const std::string& folder) {
@@ -127,11 +147,52 @@ void JobListModel::setOutputFolder(const std::vector<int>& indices, const std::s
         rows_.at(static_cast<std::size_t>(i)).outputFolder = folder;
         changed(i, OutputFolder);
     }
+    outputChanged();
 }
 
 void JobListModel::setOutputFile(int index, std::string name) {
     rows_.at(static_cast<std::size_t>(index)).outputFile = std::move(name);
     changed(index, OutputFile);
+    outputChanged();
+}
+
+void JobListModel::setStatus(int index, std::string text) {
+    statuses_.at(static_cast<std::size_t>(index)) = std::move(text);
+    changed(index, Status);
+}
+
+bool JobListModel::clashes(int index) const {
+    return clashWith_.at(static_cast<std::size_t>(index)) >= 0;
+}
+
+std::string JobListModel::statusText(int index) const {
+    const std::string& text = status(index);
+    if (!text.empty() || !clashes(index)) {
+        return text;
+    }
+    return "clash: row " + std::to_string(clashWith_.at(static_cast<std::size_t>(index)) + 1) +
+           " has the same output file";
+}
+
+void JobListModel::outputChanged() {
+    std::map<std::string, std::vector<int>> rowsOfPath;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        rowsOfPath[OutputKey(rows_[i])].push_back(static_cast<int>(i));
+    }
+    std::vector<int> next(rows_.size(), -1);
+    for (const auto& [path, indices] : rowsOfPath) {
+        if (indices.size() > 1) {
+            for (const int i : indices) {
+                next[static_cast<std::size_t>(i)] = indices[i == indices[0] ? 1 : 0];
+            }
+        }
+    }
+    if (next != clashWith_) {
+        clashWith_ = std::move(next);
+        if (!rows_.empty()) {
+            emit dataChanged(index(0, Status), index(rowCount() - 1, Status));
+        }
+    }
 }
 
 void JobListModel::changed(int index, int column) {

@@ -8,12 +8,21 @@
 
 namespace wavora {
 
-// The rows of the job list, shown in five columns with a check box in the first.
+// The rows of the job list, shown in five columns with a check box in the first, and a sixth
+// with each row's status: the end of its last conversion, or a clash of output paths.
 // Lives on the user-interface thread.
 class JobListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { InputFolder, InputFile, ConvertTo, OutputFolder, OutputFile, ColumnCount };
+    enum Column {
+        InputFolder,
+        InputFile,
+        ConvertTo,
+        OutputFolder,
+        OutputFile,
+        Status,
+        ColumnCount
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -41,10 +50,23 @@ public:
     void setOutputFolder(const std::vector<int>& indices, const std::string& folder);
     void setOutputFile(int index, std::string name);
 
+    // The row's status text; empty shows the clash, if any.
+    void setStatus(int index, std::string text);
+    [[nodiscard]] const std::string& status(int index) const {
+        return statuses_.at(static_cast<std::size_t>(index));
+    }
+    // Another row of the list writes the same output path (folder and name as given).
+    [[nodiscard]] bool clashes(int index) const;
+    // What the status column shows.
+    [[nodiscard]] std::string statusText(int index) const;
+
 private:
     void changed(int index, int column);
+    void outputChanged();
 
     std::vector<JobRow> rows_;
+    std::vector<std::string> statuses_;  // one per row
+    std::vector<int> clashWith_;         // per row: the first other row of its path, or -1
 };
 
 // The row Add makes for one chosen file.

@@ -482,7 +482,10 @@ TEST_F(WindowTest, ConstantBitrateSurvivesARestart) {
 TEST_F(WindowTest, F1OpensTheManualFromAnyControl) {
     start();
     std::vector<QUrl> opened;
-    main().openUrl = [&opened](const QUrl& url) { opened.push_back(url); };
+    main().openUrl = [&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
     main().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main()));
     const QUrl manual = QUrl::fromLocalFile(QString::fromStdString(dir_ + "wavora.html"));
@@ -496,6 +499,21 @@ TEST_F(WindowTest, F1OpensTheManualFromAnyControl) {
     }
     EXPECT_EQ(opened, (std::vector<QUrl>(3, manual)));
     EXPECT_TRUE(QFile::exists(QStringLiteral(WAVORA_PROGRAM_DIR "wavora.html")));
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(WindowTest, F1WithoutABrowserNamesTheHelpFile) {
+    start();
+    // The desktop's own opener, with nothing on PATH to open a file with.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    main().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main()));
+    QTest::keyClick(main().form().lstTracks, Qt::Key_F1);
+    qputenv("PATH", path);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("\"" + dir_ + "wavora.html\""), std::string::npos)
+        << messages_[0].text;
 }
 
 TEST_F(WindowTest, WindowHoldsTheControlsMenusAndTimers) {
@@ -531,8 +549,9 @@ TEST_F(WindowTest, WindowHoldsTheControlsMenusAndTimers) {
                                                        {"Input File", 200},
                                                        {"Convert to...", 80},
                                                        {"Output Folder", 100},
-                                                       {"Output File", 200}};
-    for (int i = 0; i < 5; ++i) {
+                                                       {"Output File", 200},
+                                                       {"Status", 240}};
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(m.jobs().headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(),
                   columns[static_cast<std::size_t>(i)].first);
         EXPECT_EQ(f.lstTracks->header()->sectionSize(i),

@@ -49,8 +49,11 @@ std::string runOnce(const QTemporaryDir& folder) {
 TEST(ProgramTest, KeepsItsSettingsBesideItself) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(WAVORA_PROGRAM_DIR "wavora"),
-                            folder.filePath(QStringLiteral("wavora"))));
+    // The program folder is self-contained: the program finds its libraries beside itself.
+    for (const char* name : {"wavora", "libbass.so", "libbassenc.so", "libbasswma.so"}) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(WAVORA_PROGRAM_DIR) + QLatin1String(name),
+                                folder.filePath(QLatin1String(name))));
+    }
     const std::string dir = QDir(folder.path()).canonicalPath().toStdString() + "/";
 
     CDOptions defaults;

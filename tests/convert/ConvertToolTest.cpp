@@ -163,7 +163,7 @@ TEST_F(ConvertTool, MissingEncoderIsNamed) {
     const auto result = Convert({"--format", "mp3", "--output", (work_ / "o"), Source("x.wav")},
                                 {"PATH=" + empty.Path().string()});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.errors.find("the encoder lame could not be started"), std::string::npos)
+    EXPECT_NE(result.errors.find("no encoder: lame is neither in the program folder nor on PATH"), std::string::npos)
         << result.errors;
 }
 
@@ -189,7 +189,8 @@ TEST_F(ConvertTool, SharedOutputNamesAreWrittenInListOrder) {
     const auto result =
         Convert({"--format", "wav", "--output", out.string(), "--jobs", "4", first, second});
     EXPECT_EQ(result.status, 0) << result.errors;
-    EXPECT_NEAR(test::DecodedSeconds((out / "same.wav").string()), 1.25, 0.01);
+    EXPECT_NEAR(test::DecodedSeconds((out / "same.wav").string()), 0.5, 0.01);
+    EXPECT_NEAR(test::DecodedSeconds((out / "same (2).wav").string()), 1.25, 0.01);
 }
 
 TEST_F(ConvertTool, BadCommandLines) {

@@ -111,7 +111,10 @@ TEST_F(WindowConvert, StopDuringTheFirstRowThenARunStartsNormally) {
     }
     DuringConversion([this] { QTest::mouseClick(main().form().btnStopGrab, Qt::LeftButton); });
     Start();
-    EXPECT_EQ(messages_, std::vector<std::string>{"Converting is completed!"});
+    EXPECT_EQ(messages_, std::vector<std::string>{"Converted: 0, skipped: 0, failed: 0, "
+                                                  "stopped: 3.\nThe Status column gives each row's reason."});
+    EXPECT_EQ(main().jobs().status(0), "stopped: the file holds the audio up to the stop");
+    EXPECT_EQ(main().jobs().status(2), "stopped: not converted");
     ASSERT_TRUE(fs::exists(out_.Path() / "a.wav"));
     const double partial = test::DecodedSeconds(out_ / "a.wav");
     EXPECT_GT(partial, 0.0);
@@ -157,7 +160,8 @@ TEST_F(WindowConvert, SameFileIsRefusedAndTheBatchGoesOn) {
     Add(Tone("b.wav"), "WAV");
     Start();
     EXPECT_EQ(messages_,
-              (std::vector<std::string>{"Can't convert same file.", "Converting is completed!"}));
+              (std::vector<std::string>{"Can't convert same file.",
+                                        "Converted: 1, skipped: 1, failed: 0, stopped: 0.\nThe Status column gives each row's reason."}));
     EXPECT_TRUE(fs::exists(out_.Path() / "b.wav"));
 }
 
@@ -168,7 +172,8 @@ TEST_F(WindowConvert, AnOutputThatCannotBeCreatedEndsTheBatch) {
     Add(Tone("a.wav"), "OGG");
     Add(Tone("b.wav"), "OGG");
     Start();
-    EXPECT_EQ(messages_, (std::vector<std::string>{"Converting is completed!",
+    EXPECT_EQ(messages_, (std::vector<std::string>{"Converted: 0, skipped: 1, failed: 1, "
+                                                   "stopped: 0.\nThe Status column gives each row's reason.",
                                                    "Cannot create file \"" + blocker +
                                                        "/sub/a.ogg\". Not a directory"}));
     EXPECT_FALSE(main().Grabbing);

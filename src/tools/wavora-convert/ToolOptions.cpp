@@ -28,7 +28,7 @@ std::optional<std::string> ParseToolOptions(const std::vector<std::string>& args
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         std::string value;
-        if (name != "--format" && name != "--output" && name != "--jobs") {
+        if (name != "--format" && name != "--output" && name != "--jobs" && name != "--existing") {
             return "unknown option " + arg;
         }
         if (equals != std::string::npos) {
@@ -44,6 +44,11 @@ std::optional<std::string> ParseToolOptions(const std::vector<std::string>& args
                 return "unknown format \"" + value + "\" (ogg, mp3, wav or wma)";
             }
             options.format = OutputFormatText(*format);
+        } else if (name == "--existing") {
+            options.existing = ExistingOutputFromText(value);
+            if (!options.existing) {
+                return "--existing needs overwrite, skip or rename";
+            }
         } else if (name == "--output") {
             if (value.empty()) {
                 return "--output needs a folder";

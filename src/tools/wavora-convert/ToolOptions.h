@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExistingOutput.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@ struct ToolOptions {
     std::optional<std::string> format; // lower-case "ogg", "mp3", "wav" or "wma"
     std::optional<std::string> output; // as given
     unsigned jobs = 0;                 // 0: one per core
+    std::optional<ExistingOutput> existing;
     std::vector<std::string> files;
     bool help = false;
 };
@@ -20,9 +23,12 @@ struct ToolOptions {
                                                           ToolOptions& options);
 
 inline constexpr const char* ToolUsage =
-    "usage: wavora-convert [--format ogg|mp3|wav|wma] [--output DIR] [--jobs N] FILE...\n"
-    "Converts each FILE with the settings of options.dat beside the program; --format and\n"
-    "--output replace its target format and output folder. --jobs N converts N files at\n"
-    "once (default: one per core). Exit status 0 when every file was converted, else 1.\n";
+    "usage: wavora-convert [--format ogg|mp3|wav|wma] [--output DIR] [--jobs N]\n"
+    "                      [--existing overwrite|skip|rename] FILE...\n"
+    "Converts each FILE with the settings of options.dat beside the program; --format,\n"
+    "--output and --existing replace its target format, output folder and what is done\n"
+    "with an output file that exists (rename: write NAME (2).EXT beside it). --jobs N\n"
+    "converts N files at once (default: one per core). Exit status 0 when every file was\n"
+    "converted, else 1.\n";
 
 } // namespace wavora

@@ -6,6 +6,7 @@
 #include "ConsoleProgress.h"
 #include "OutputFormat.h"
 #include "ParallelBatch.h"
+#include "RowStatus.h"
 #include "SourceTags.h"
 #include "ToolOptions.h"
 #include "ioplug.h"
@@ -29,28 +30,6 @@ std::atomic<bool> stopRequested{false};
 
 extern "C" void OnInterrupt(int) {
     stopRequested = true;
-}
-
-std::string Reason(const JobRow& row, const RowResult& result) {
-    switch (result.outcome) {
-    case RowOutcome::Converted:
-        return {};
-    case RowOutcome::SameFile:
-        return "Can't convert same file.";
-    case RowOutcome::UnknownFormat:
-        return "unknown target format \"" + row.format + "\"";
-    case RowOutcome::NoDecoder:
-        return "no decoder accepts this file";
-    case RowOutcome::EncoderNotStarted:
-        return row.format == "wma"   ? "the WMA encoder could not be opened"
-               : row.format == "ogg" ? "the encoder oggenc could not be started"
-                                     : "the encoder lame could not be started";
-    case RowOutcome::NoOutput:
-        return "the encoder wrote no audio";
-    case RowOutcome::CannotCreate:
-        return result.message;
-    }
-    return {};
 }
 
 EncoderSettings EncoderFrom(const CDOptions& options) {
@@ -125,6 +104,8 @@ int Run(const ToolOptions& tool) {
     settings.encoder = EncoderFrom(options);
     settings.programFolder = program;
     settings.changeCurrentFolder = false;
+    settings.existing = tool.existing ? *tool.existing
+                                      : ExistingOutputFromNumber(options.IfOutputExists);
     const unsigned jobs =
         tool.jobs != 0 ? tool.jobs : std::max(1u, std::thread::hardware_concurrency());
     TParallelBatch batch(rows, settings, jobs);
@@ -144,20 +125,23 @@ int Run(const ToolOptions& tool) {
         batch.Run(stopRequested, [&](std::size_t index, const RowResult& result) {
             reported[index] = true;
             const JobRow& row = batch.Rows()[index];
-            const std::string source = SourcePath(row);
-            if (result.outcome == RowOutcome::Converted && !result.stopped) {
-                console.Line("converted: " + source + " -> " + result.outputPath, false);
-                return;
+            const RowStatus status = DescribeRow(row, result);
+            // "word: reason" becomes "word: SOURCE[ -> OUTPUT]: reason".
+            const auto colon = status.text.find(':');
+            const std::string word = status.text.substr(0, colon);
+            const std::string reason =
+                colon == std::string::npos ? std::string() : status.text.substr(colon + 2);
+            std::string line = word + ": " + SourcePath(row);
+            if (status.end == RowEnd::Converted || status.end == RowEnd::Stopped) {
+                line += " -> " + result.outputPath;
             }
-            allConverted = false;
-            if (result.outcome == RowOutcome::Converted) {
-                console.Line("stopped: " + source + " -> " + result.outputPath + " (incomplete)",
-                             true);
-            } else {
-                console.Line("skipped: " + source + ": " + Reason(row, result), true);
-                if (result.outcome == RowOutcome::CannotCreate) {
-                    endError = result.message;
-                }
+            if (!reason.empty()) {
+                line += ": " + reason;
+            }
+            allConverted = allConverted && status.end == RowEnd::Converted;
+            console.Line(line, status.end != RowEnd::Converted);
+            if (result.outcome == RowOutcome::CannotCreate) {
+                endError = result.message;
             }
         });
         const std::lock_guard lock(doneMutex);
@@ -175,9 +159,12 @@ int Run(const ToolOptions& tool) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (!reported[i]) {
             allConverted = false;
-            const std::string why =
-                stopRequested ? "interrupted" : "the batch ended after: " + endError;
-            console.Line("skipped: " + SourcePath(rows[i]) + ": not converted, " + why, true);
+            const std::string why = stopRequested ? "stopped: " + SourcePath(rows[i]) +
+                                                        ": not converted, interrupted"
+                                                  : "skipped: " + SourcePath(rows[i]) +
+                                                        ": not converted, the batch ended after: " +
+                                                        endError;
+            console.Line(why, true);
         }
     }
     return allConverted ? 0 : 1;
