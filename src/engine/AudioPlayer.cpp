@@ -568,6 +568,22 @@ bool TAudioPlayer::RefuseFormat(std::uint32_t handle, TChannelType type, const s
     return false;
 }
 
+bool TAudioPlayer::TakeChannel(std::uint32_t handle, TChannelType type, const std::string& name,
+                               bool wasPlaying) {
+    std::uint32_t freq = 0;
+    std::uint32_t chans = 0;
+    if (RefuseFormat(handle, type, name, freq, chans)) {
+        FailOpen(wasPlaying);
+        return false;
+    }
+    Close();
+    decodeChannel_ = handle;
+    channelType_ = type;
+    channelFreq_ = freq;
+    channelChans_ = chans;
+    return true;
+}
+
 void TAudioPlayer::FailOpen(bool wasPlaying) {
     if (wasPlaying && mode_ == TPlayerMode::plmPaused) {
         ResumePlayback();
@@ -644,17 +660,9 @@ bool TAudioPlayer::Open(const std::string& name) {
             FailOpen(wasPlaying);
             return false;
         }
-        std::uint32_t freq = 0;
-        std::uint32_t chans = 0;
-        if (RefuseFormat(handle, type, name, freq, chans)) {
-            FailOpen(wasPlaying);
+        if (!TakeChannel(handle, type, name, wasPlaying)) {
             return false;
         }
-        Close();
-        decodeChannel_ = handle;
-        channelType_ = type;
-        channelFreq_ = freq;
-        channelChans_ = chans;
         if (type == TChannelType::ctMusic) {
             info.Duration = static_cast<std::int32_t>(GetPlayLength());
             relayOffset_ = 0;
@@ -707,19 +715,11 @@ bool TAudioPlayer::OpenUrl(const std::string& name, TStreamInfo& info, bool wasP
             FailOpen(wasPlaying);
             return false;
         }
-        std::uint32_t freq = 0;
-        std::uint32_t chans = 0;
-        if (RefuseFormat(handle, type, name, freq, chans)) {
-            FailOpen(wasPlaying);
+        if (!TakeChannel(handle, type, name, wasPlaying)) {
             return false;
         }
-        Close();
-        decodeChannel_ = handle;
-        channelType_ = type;
-        channelFreq_ = freq;
-        channelChans_ = chans;
-        info.SampleRate = static_cast<std::int32_t>(freq);
-        info.Channels = static_cast<std::uint16_t>(chans);
+        info.SampleRate = static_cast<std::int32_t>(channelFreq_);
+        info.Channels = static_cast<std::uint16_t>(channelChans_);
     }
     const bool plugin = channelType_ == TChannelType::ctPlugin;
     if (isOneOf(extension, DownloadExtensions)) {

@@ -162,6 +162,10 @@ private:
     [[nodiscard]] bool RefuseFormat(std::uint32_t handle, TChannelType type,
                                     const std::string& name, std::uint32_t& freq,
                                     std::uint32_t& chans);
+    // Closes the old source and makes an accepted channel the current one; a refused channel
+    // is freed and the old source plays on.
+    [[nodiscard]] bool TakeChannel(std::uint32_t handle, TChannelType type,
+                                   const std::string& name, bool wasPlaying);
     void FailOpen(bool wasPlaying);
     void OnEnd(std::uint32_t channel);
     void OnPluginEnd();
